@@ -1,0 +1,149 @@
+#include "riff/chunk_buffer.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "platform/byte_order.h"
+#include "riff/riff_file.h"
+
+namespace riff {
+namespace {
+constexpr size_t kMinimumAllocation = 256;
+}
+
+bool ChunkBuffer::Reserve(size_t count, bool keep) {
+  if (storage_ && capacity_ >= count) {
+    length_ = count;
+    cursor_ = std::min(cursor_, count);
+    return true;
+  }
+  const size_t size = count == 0 ? kMinimumAllocation : count;
+  auto fresh = std::make_unique_for_overwrite<uint8_t[]>(size);
+  if (keep && storage_ && length_ != 0) std::memcpy(fresh.get(), storage_.get(), std::min(length_, size));
+  storage_ = std::move(fresh);
+  capacity_ = size;
+  length_ = size;
+  cursor_ = 0;
+  return true;
+}
+
+bool ChunkBuffer::SetCapacity(size_t count) {
+  if (count == 0) {
+    storage_.reset();
+    capacity_ = length_ = cursor_ = 0;
+    return true;
+  }
+  if (storage_ && count == capacity_) return true;
+  storage_.reset();
+  capacity_ = length_ = cursor_ = 0;
+  return Reserve(count, false);
+}
+
+int64_t ChunkBuffer::Seek(int64_t offset, int origin) {
+  if (!storage_) return 0;
+  int64_t base = static_cast<int64_t>(cursor_);
+  if (origin == 0) base = 0;
+  if (origin == 2) base = static_cast<int64_t>(length_);
+  const int64_t target = std::clamp<int64_t>(base + offset, 0, static_cast<int64_t>(length_));
+  cursor_ = static_cast<size_t>(target);
+  return target;
+}
+
+size_t ChunkBuffer::Read(void* destination, size_t count) {
+  const size_t n = std::min(count, Remaining());
+  if (n != 0) std::memcpy(destination, storage_.get() + cursor_, n);
+  cursor_ += n;
+  return n;
+}
+
+size_t ChunkBuffer::Write(const void* source, size_t count) {
+  const size_t offset = cursor_;
+  if (offset + count > length_) {
+    Reserve(offset + count, true);
+    cursor_ = offset;
+  }
+  if (count != 0) std::memcpy(storage_.get() + cursor_, source, count);
+  cursor_ += count;
+  return count;
+}
+
+bool ChunkBuffer::LoadChunk(RiffFile& file, uint32_t count) {
+  const auto available = static_cast<size_t>(std::min<int64_t>(count, file.BytesLeft()));
+  Reserve(available, false);
+  const int64_t read = available == 0 ? 0 : file.Read(storage_.get(), static_cast<int64_t>(available));
+  length_ = read > 0 ? static_cast<size_t>(read) : 0;
+  cursor_ = 0;
+  return read >= 0 && length_ == count;
+}
+
+int64_t ChunkBuffer::FindMarker(uint8_t second) const {
+  if (!storage_ || length_ < 2) return -1;
+  // The last byte of the data cannot start a marker.
+  for (size_t p = cursor_; p + 1 < length_; ++p) {
+    const uint8_t* at = storage_.get() + p;
+    if (at[0] != 0xFF) continue;
+    if (second == 0 ? JpegMarker::IsMarkerCode(platform::ReadBE16(at)) : at[1] == second) {
+      return static_cast<int64_t>(p);
+    }
+  }
+  return -1;
+}
+
+int ChunkBuffer::ReadMarker(JpegMarker* marker, RestartRule rule) {
+  if (cursor_ >= length_) return 1;
+  marker->flags = 0;
+  marker->position = static_cast<int64_t>(cursor_);
+  if (Remaining() < 2) return -1;
+  uint16_t code = platform::ReadBE16(AtCursor());
+  if (!JpegMarker::IsMarkerCode(code)) code = JpegMarker::kDataRun;
+  marker->code = code;
+  const bool standaloneRestart = rule == RestartRule::kScan && JpegMarker::IsRestart(code);
+  if (code != JpegMarker::kDataRun && JpegMarker::HasLengthField(code) && !standaloneRestart) {
+    if (Remaining() < 4) return -1;
+    marker->length = platform::ReadBE16(AtCursor() + 2);
+    cursor_ += 4;
+  } else if (code != JpegMarker::kDataRun) {
+    marker->length = 0;
+    cursor_ += 2;
+  } else {
+    const int64_t next = FindMarker(0);
+    const int64_t end = next < 0 ? static_cast<int64_t>(length_) : next;
+    marker->length = end - marker->position;
+  }
+  return 0;
+}
+
+int ChunkBuffer::FinishSegment(const JpegMarker& marker) {
+  if (!marker.IsBeingWritten()) {
+    // A standalone restart marker read under RestartRule::kScan has length 0
+    // like SOI and EOI, so the same arithmetic passes it.
+    Seek(static_cast<int64_t>(marker.position) + JpegMarker::PrefixLength(marker.code) +
+             marker.length,
+         0);
+    return 0;
+  }
+  const size_t end = cursor_;
+  if (JpegMarker::HasLengthField(marker.code)) {
+    const int64_t length =
+        static_cast<int64_t>(end) - marker.position - JpegMarker::PrefixLength(marker.code);
+    const size_t field = static_cast<size_t>(marker.position) + 2;
+    if (field + 2 > length_) return -1;
+    platform::WriteBE16(storage_.get() + field, static_cast<uint16_t>(length));
+    cursor_ = end;
+  }
+  return 0;
+}
+
+std::unique_ptr<JpegMarker> ChunkBuffer::BeginSegment(uint16_t code) {
+  auto marker = std::make_unique<JpegMarker>();
+  marker->code = code;
+  marker->flags = JpegMarker::kWritten;
+  marker->position = static_cast<int64_t>(cursor_);
+  uint8_t bytes[4] = {};
+  platform::WriteBE16(bytes, code);
+  if (JpegMarker::PrefixLength(code) == 2 && Write(bytes, 2) != 2) return nullptr;
+  if (JpegMarker::HasLengthField(code) && Write(bytes + 2, 2) != 2) return nullptr;
+  return marker;
+}
+
+}  // namespace riff
