@@ -23,7 +23,7 @@ class JpegSegmentWalker {
   // always reaches EndSegments, also when the data ends inside a segment.
   bool WalkSegments(ChunkBuffer& buffer);
 
-  int status() const { return status_; }
+  int segmentStatus() const { return status_; }
 
  protected:
   // -2 (and status -1) for a buffer without storage; else rewinds it, 0.

@@ -113,7 +113,7 @@ TEST(JpegSegmentWalker, BufferWithoutStorageFails) {
   ChunkBuffer buffer;
   SegmentRecorder walker;
   EXPECT_FALSE(walker.WalkSegments(buffer));
-  EXPECT_EQ(walker.status(), -1);
+  EXPECT_EQ(walker.segmentStatus(), -1);
 }
 
 TEST(SegmentWriter, WritesCodesLengthsAndPayloads) {

@@ -24,7 +24,7 @@ const char kListCloser[] = "          ";  // ten blanks, then the indent and ")"
 template <size_t size>
 void CopyHead(const riff::ChunkBuffer& buffer, uint8_t (&out)[size]) {
   std::memset(out, 0, size);
-  std::memcpy(out, buffer.Data(), std::min(size, buffer.Length()));
+  if (buffer.Length() != 0) std::memcpy(out, buffer.Data(), std::min(size, buffer.Length()));
 }
 
 }  // namespace

@@ -44,7 +44,7 @@ int MarkerLister::OnSegment(const JpegMarker& marker, ChunkBuffer& buffer) {
   AppendFormat(&tail, "\n0x%08x    ", offset);
   tail += state_->indent;
   tail += MarkerName(marker.code);
-  if (JpegMarker::HasLengthField(marker.code)) {
+  if (marker.HasLength()) {
     AppendFormat(&tail, " L(0x%04x)", static_cast<unsigned>(marker.length - 2));
   }
   if (marker.code == JpegMarker::kApp0 || marker.code == JpegMarker::kCom) {

@@ -17,15 +17,21 @@ bool SegmentWriter::CloseSegment() {
   return patched;
 }
 
-bool SegmentWriter::OpenSegment(uint16_t code) {
+bool SegmentWriter::OpenSegment(uint16_t code, bool standalone) {
   if (!buffer_) return false;
   CloseSegment();
-  open_ = buffer_->BeginSegment(code);
+  open_ = buffer_->BeginSegment(code, standalone);
   return open_ != nullptr;
 }
 
 bool SegmentWriter::WriteBytes(const void* bytes, size_t count) {
   return buffer_ && buffer_->Write(bytes, count) == count;
+}
+
+bool SegmentWriter::WriteSegment(const JpegMarker& marker, const void* payload, size_t count) {
+  if (!OpenSegment(marker.code, (marker.flags & JpegMarker::kStandalone) != 0)) return false;
+  if (count != 0 && !WriteBytes(payload, count)) return false;
+  return CloseSegment();
 }
 
 bool SegmentWriter::WriteSegment(uint16_t code, const void* payload, size_t count) {

@@ -26,11 +26,13 @@ class SegmentWriter {
   // Makes the buffer hold at least `capacity` bytes of storage, with no
   // content and the cursor at the start.
   bool Prepare(size_t capacity);
-  // Closes the open segment and begins one with `code`.
-  bool OpenSegment(uint16_t code);
+  // Closes the open segment and begins one with `code` (a `standalone`
+  // one has no length field).
+  bool OpenSegment(uint16_t code, bool standalone = false);
   bool WriteBytes(const void* bytes, size_t count);
-  // Writes a whole segment: the code, a length field if it has one, and
-  // `count` payload bytes (the run itself for a data run).
+  // Writes a whole segment shaped like `marker`: its code, a length field if
+  // it has one, and `count` payload bytes (the run itself for a data run).
+  bool WriteSegment(const JpegMarker& marker, const void* payload, size_t count);
   bool WriteSegment(uint16_t code, const void* payload, size_t count);
   // Closes the open segment and empties the content; the bytes written stay
   // readable in the storage until the next Prepare.

@@ -97,8 +97,10 @@ int ChunkBuffer::ReadMarker(JpegMarker* marker, RestartRule rule) {
   uint16_t code = platform::ReadBE16(AtCursor());
   if (!JpegMarker::IsMarkerCode(code)) code = JpegMarker::kDataRun;
   marker->code = code;
-  const bool standaloneRestart = rule == RestartRule::kScan && JpegMarker::IsRestart(code);
-  if (code != JpegMarker::kDataRun && JpegMarker::HasLengthField(code) && !standaloneRestart) {
+  if (rule == RestartRule::kScan && JpegMarker::IsRestart(code)) {
+    marker->flags |= JpegMarker::kStandalone;
+  }
+  if (marker->HasLength()) {
     if (Remaining() < 4) return -1;
     marker->length = platform::ReadBE16(AtCursor() + 2);
     cursor_ += 4;
@@ -115,15 +117,14 @@ int ChunkBuffer::ReadMarker(JpegMarker* marker, RestartRule rule) {
 
 int ChunkBuffer::FinishSegment(const JpegMarker& marker) {
   if (!marker.IsBeingWritten()) {
-    // A standalone restart marker read under RestartRule::kScan has length 0
-    // like SOI and EOI, so the same arithmetic passes it.
+    // A standalone restart marker has length 0 like SOI and EOI.
     Seek(static_cast<int64_t>(marker.position) + JpegMarker::PrefixLength(marker.code) +
              marker.length,
          0);
     return 0;
   }
   const size_t end = cursor_;
-  if (JpegMarker::HasLengthField(marker.code)) {
+  if (marker.HasLength()) {
     const int64_t length =
         static_cast<int64_t>(end) - marker.position - JpegMarker::PrefixLength(marker.code);
     const size_t field = static_cast<size_t>(marker.position) + 2;
@@ -134,15 +135,15 @@ int ChunkBuffer::FinishSegment(const JpegMarker& marker) {
   return 0;
 }
 
-std::unique_ptr<JpegMarker> ChunkBuffer::BeginSegment(uint16_t code) {
+std::unique_ptr<JpegMarker> ChunkBuffer::BeginSegment(uint16_t code, bool standalone) {
   auto marker = std::make_unique<JpegMarker>();
   marker->code = code;
-  marker->flags = JpegMarker::kWritten;
+  marker->flags = JpegMarker::kWritten | (standalone ? JpegMarker::kStandalone : 0);
   marker->position = static_cast<int64_t>(cursor_);
   uint8_t bytes[4] = {};
   platform::WriteBE16(bytes, code);
   if (JpegMarker::PrefixLength(code) == 2 && Write(bytes, 2) != 2) return nullptr;
-  if (JpegMarker::HasLengthField(code) && Write(bytes + 2, 2) != 2) return nullptr;
+  if (marker->HasLength() && Write(bytes + 2, 2) != 2) return nullptr;
   return marker;
 }
 

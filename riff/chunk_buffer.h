@@ -61,9 +61,10 @@ class ChunkBuffer {
   // to the data). For one being written: patches its length field from the
   // cursor. -1 when the patch cannot be written.
   int FinishSegment(const JpegMarker& marker);
-  // Writes the start of a segment at the cursor (its code and a length
-  // placeholder) and returns its marker, or none when a write fails.
-  std::unique_ptr<JpegMarker> BeginSegment(uint16_t code);
+  // Writes the start of a segment at the cursor (its code and, unless it is
+  // `standalone`, a length placeholder) and returns its marker, or none when
+  // a write fails.
+  std::unique_ptr<JpegMarker> BeginSegment(uint16_t code, bool standalone = false);
 
   uint8_t* Data() { return storage_.get(); }
   const uint8_t* Data() const { return storage_.get(); }

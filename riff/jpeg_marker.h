@@ -20,7 +20,9 @@ struct JpegMarker {
   static constexpr uint16_t kCom = 0xFFFE;
   static constexpr uint16_t kRst0 = 0xFFD0;
   static constexpr uint16_t kRst7 = 0xFFD7;
-  static constexpr uint16_t kWritten = 0x0001;  // flag: made by BeginSegment
+  static constexpr uint16_t kWritten = 0x0001;     // flag: made by BeginSegment
+  static constexpr uint16_t kStandalone = 0x0002;  // flag: a restart marker read or
+                                                   // written without a length field
 
   uint16_t code = kDataRun;
   uint16_t flags = 0;
@@ -32,9 +34,11 @@ struct JpegMarker {
   int64_t length = 0;
 
   bool IsBeingWritten() const { return (flags & kWritten) != 0; }
+  // Whether this segment has a length field after its code.
+  bool HasLength() const { return HasLengthField(code) && (flags & kStandalone) == 0; }
   // Payload bytes after the code and length field (0 for SOI, EOI; the run
   // length for a data run). Negative for a damaged length field of 0 or 1.
-  int64_t PayloadLength() const { return HasLengthField(code) ? length - 2 : length; }
+  int64_t PayloadLength() const { return HasLength() ? length - 2 : length; }
 
   // 0xFFC0-0xFFE7 and 0xFFF0-0xFFFE. APP8 to APP15 (0xFFE8-0xFFEF) are not
   // recognised; neither are 0xFF00, 0xFFFF and 0xFF01-0xFFBF.
