@@ -46,7 +46,9 @@ int LanguageBaseFromLocale() {
   return ui::kEnglishBase;
 }
 
-const char* CliJobHost::LoadString(int id) { return ui::LoadString(id + languageBase_); }
+const char* CliJobHost::LoadString(int id) {
+  return ui::LoadString(id + languageBase_);
+}
 
 void CliJobHost::ShowError(const std::string& text) {
   showedMessage_ = true;

@@ -60,7 +60,8 @@ class CliTest : public testing::Test {
 };
 
 TEST_F(CliTest, MapWritesTheMapWithTheNameAsGiven) {
-  fixture::WriteFile((dir_ / "my clip.avi").string(), fixture::Serialize(fixture::MotionJpegClip({})));
+  fixture::WriteFile((dir_ / "my clip.avi").string(),
+                     fixture::Serialize(fixture::MotionJpegClip({})));
   const Outcome outcome = Run({"map", "my clip.avi", "map.txt"});
   EXPECT_EQ(outcome.exitCode, 0) << outcome.err;
   const std::string map = ReadText(dir_ / "map.txt");
@@ -82,9 +83,12 @@ TEST_F(CliTest, FailuresNameTheFileAndTheCause) {
       {{}, 2, "no command given"},
       {{"frobnicate"}, 2, "unknown command 'frobnicate'"},
       {{"map", "clip.avi"}, 2, "map takes INPUT and OUTPUT"},
-      {{"map", "missing.avi", "map.txt"}, 1, "cannot open 'missing.avi': No such file or directory"},
+      {{"map", "missing.avi", "map.txt"},
+       1,
+       "cannot open 'missing.avi': No such file or directory"},
       {{"map", "notes.txt", "map.txt"}, 1, "'notes.txt' is not an AVI or WAVE file"},
-      {{"map", "clip.avi", "no/such/dir/map.txt"}, 1,
+      {{"map", "clip.avi", "no/such/dir/map.txt"},
+       1,
        "cannot create 'no/such/dir/map.txt': No such file or directory"},
       {{"map", "clip.avi", "./clip.avi"}, 1, "would overwrite its input 'clip.avi'"},
       {{"map", "clip.avi", "/dev/full"}, 1, "cannot write '/dev/full': No space left on device"},
@@ -94,7 +98,8 @@ TEST_F(CliTest, FailuresNameTheFileAndTheCause) {
     EXPECT_EQ(outcome.exitCode, c.exitCode) << outcome.err;
     EXPECT_NE(outcome.err.find(c.message), std::string::npos) << outcome.err;
   }
-  EXPECT_EQ(fixture::Serialize(fixture::MotionJpegClip({})).size(), fs::file_size(dir_ / "clip.avi"));
+  EXPECT_EQ(fixture::Serialize(fixture::MotionJpegClip({})).size(),
+            fs::file_size(dir_ / "clip.avi"));
 }
 
 TEST_F(CliTest, HelpExplainsTheCommands) {

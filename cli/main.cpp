@@ -103,7 +103,9 @@ int UsageError(const std::string& message, const char* usage) {
   return kExitUsage;
 }
 
-std::string Quoted(const std::string& name) { return "'" + name + "'"; }
+std::string Quoted(const std::string& name) {
+  return "'" + name + "'";
+}
 
 bool WantsHelp(const std::vector<std::string>& args) {
   for (const std::string& arg : args) {
@@ -113,7 +115,8 @@ bool WantsHelp(const std::vector<std::string>& args) {
 }
 
 bool SameFile(const std::string& a, const std::string& b) {
-  struct stat sa {}, sb {};
+  struct stat sa {
+  }, sb{};
   return stat(a.c_str(), &sa) == 0 && stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev &&
          sa.st_ino == sb.st_ino;
 }
@@ -314,8 +317,8 @@ int RunInfo(std::vector<std::string> args) {
   const ui::FileDetails details = ui::DescribeFile(input, base);
   if (!details.shown) return kExitOk;
   std::printf("\nAVI-File Information%s\n", details.captionSuffix.c_str());
-  std::printf("Parameter\n  %s\n  %s\n  %s\n  %s\n", details.frames.c_str(),
-              details.length.c_str(), details.size.c_str(), details.fileBuffer.c_str());
+  std::printf("Parameter\n  %s\n  %s\n  %s\n  %s\n", details.frames.c_str(), details.length.c_str(),
+              details.size.c_str(), details.fileBuffer.c_str());
   if (details.hasVideo) {
     std::printf("Video%s\n", details.videoCaptionSuffix.c_str());
     for (const std::string& line : details.video) std::printf("  %s\n", line.c_str());

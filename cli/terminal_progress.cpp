@@ -17,7 +17,9 @@ constexpr char kEscape = 0x1B;
 
 std::atomic<bool> interrupted{false};
 
-extern "C" void OnInterrupt(int) { interrupted.store(true); }
+extern "C" void OnInterrupt(int) {
+  interrupted.store(true);
+}
 
 }  // namespace
 

@@ -37,7 +37,9 @@ bool IsMotionJpegCodec(uint16_t word) {
          codec != FlavourClassifier::kCodecOther;
 }
 
-std::string Quoted(const std::string& name) { return "'" + name + "'"; }
+std::string Quoted(const std::string& name) {
+  return "'" + name + "'";
+}
 
 }  // namespace
 
@@ -100,9 +102,13 @@ int ConversionJob::Execute(const std::string& input, const std::string& output, 
   return RunConversion(input, output, mode);
 }
 
-int ConversionJob::CheckBoardInput(const std::string& input) { return CheckInput(input, false); }
+int ConversionJob::CheckBoardInput(const std::string& input) {
+  return CheckInput(input, false);
+}
 
-int ConversionJob::CheckStandardInput(const std::string& input) { return CheckInput(input, true); }
+int ConversionJob::CheckStandardInput(const std::string& input) {
+  return CheckInput(input, true);
+}
 
 int ConversionJob::CheckInput(const std::string& input, bool writesBoardFlavour) {
   FlavourClassifier classifier;
@@ -162,7 +168,8 @@ int ConversionJob::RunConversion(const std::string& input, const std::string& ou
   host_->SetWaitCursor(true);
   ConversionWalker walker(progress_);
   const ModeSettings& settings = kModes[mode];
-  const bool walked = walker.Run(input, settings.fieldMode, settings.flavourName, out.temporaryName());
+  const bool walked =
+      walker.Run(input, settings.fieldMode, settings.flavourName, out.temporaryName());
   host_->SetWaitCursor(false);
 
   if (walker.status() == riff::RiffWalker::kStatusCannotCreateOutput) {

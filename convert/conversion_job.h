@@ -46,11 +46,11 @@ class JobHost {
 
 // How the last Execute ended.
 enum class JobOutcome {
-  kDone,        // the mode ran to its end; the output is in place
-  kRefused,     // the input does not suit the mode (a message may have said why)
-  kDeclined,    // the user answered No
-  kFailed,      // the walk failed; failureText says why
-  kCancelled,   // Esc ended the walk; nothing was written
+  kDone,             // the mode ran to its end; the output is in place
+  kRefused,          // the input does not suit the mode (a message may have said why)
+  kDeclined,         // the user answered No
+  kFailed,           // the walk failed; failureText says why
+  kCancelled,        // Esc ended the walk; nothing was written
   kInputEndedEarly,  // done, but the input was cut off: the output holds what was there
 };
 

@@ -65,8 +65,7 @@ int ConversionWalker::Begin(riff::RiffFile& file) {
   return RiffWalker::Begin(file);
 }
 
-int ConversionWalker::OnChunk(ChunkRecord& chunk, const ChunkRecord* parent,
-                              riff::RiffFile& file) {
+int ConversionWalker::OnChunk(ChunkRecord& chunk, const ChunkRecord* parent, riff::RiffFile& file) {
   int result = RiffWalker::OnChunk(chunk, parent, file);
   if (result < 0) return result;
   if (progress_.EscapeReleased()) result = -1;

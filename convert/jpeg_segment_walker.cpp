@@ -33,9 +33,13 @@ int JpegSegmentWalker::BeginSegments(ChunkBuffer& buffer) {
   return 0;
 }
 
-int JpegSegmentWalker::EndSegments(ChunkBuffer& /*buffer*/) { return status_ < 0 ? -2 : 0; }
+int JpegSegmentWalker::EndSegments(ChunkBuffer& /*buffer*/) {
+  return status_ < 0 ? -2 : 0;
+}
 
-int JpegSegmentWalker::BeforeSegment(ChunkBuffer& /*buffer*/) { return 0; }
+int JpegSegmentWalker::BeforeSegment(ChunkBuffer& /*buffer*/) {
+  return 0;
+}
 
 int JpegSegmentWalker::OnSegment(const JpegMarker& /*marker*/, ChunkBuffer& /*buffer*/) {
   return 0;

@@ -16,11 +16,10 @@ void Append(Bytes* out, std::initializer_list<int> values) {
   for (int v : values) out->push_back(static_cast<uint8_t>(v));
 }
 
-ChunkBuffer BufferOf(const Bytes& bytes) {
-  ChunkBuffer buffer;
-  buffer.Reserve(bytes.size(), false);
-  std::copy(bytes.begin(), bytes.end(), buffer.Data());
-  return buffer;
+void Fill(ChunkBuffer* buffer, const Bytes& bytes) {
+  buffer->Reserve(bytes.size(), false);
+  if (bytes.empty()) buffer->Reserve(0, false);  // storage, but no content
+  std::copy(bytes.begin(), bytes.end(), buffer->Data());
 }
 
 // Records each segment as "code/length@position".
@@ -62,7 +61,8 @@ class Segments : public testing::TestWithParam<SegmentCase> {};
 
 TEST_P(Segments, WalkAsListed) {
   const SegmentCase& c = GetParam();
-  ChunkBuffer buffer = BufferOf(c.bytes);
+  ChunkBuffer buffer;
+  Fill(&buffer, c.bytes);
   SegmentRecorder walker(c.rule);
   EXPECT_EQ(walker.WalkSegments(buffer), c.succeeds);
   EXPECT_EQ(walker.segments, c.segments);
@@ -76,8 +76,8 @@ std::vector<SegmentCase> SegmentCases() {
   Bytes app8;
   Append(&app8, {0xFF, 0xD8, 0xFF, 0xE8, 0x00, 0x04, 0x11, 0x22, 0xFF, 0xD9});
   Bytes restart;
-  Append(&restart, {0xFF, 0xD8, 0xFF, 0xDA, 0x00, 0x03, 0x00, 0x10, 0x20, 0xFF, 0xD0,
-                    0x30, 0x40, 0x50, 0xFF, 0xD9});
+  Append(&restart, {0xFF, 0xD8, 0xFF, 0xDA, 0x00, 0x03, 0x00, 0x10, 0x20, 0xFF, 0xD0, 0x30, 0x40,
+                    0x50, 0xFF, 0xD9});
   Bytes cutHeader;
   Append(&cutHeader, {0xFF, 0xD8, 0xFF, 0xDB, 0x00});
   Bytes longLength;
@@ -92,9 +92,7 @@ std::vector<SegmentCase> SegmentCases() {
         "FFD8/0@390", "FFDB/67@392", "FFDA/12@461", "FF00/300@475", "FFD9/0@775"}},
       {"App8IsNoMarker", app8, {"FFD8/0@0", "FF00/6@2", "FFD9/0@8"}},
       // Listing reads a restart marker with a length field (here 0x3040).
-      {"RestartMarkerAsListed",
-       restart,
-       {"FFD8/0@0", "FFDA/3@2", "FF00/2@7", "FFD0/12352@9"}},
+      {"RestartMarkerAsListed", restart, {"FFD8/0@0", "FFDA/3@2", "FF00/2@7", "FFD0/12352@9"}},
       {"RestartMarkerInScanData",
        restart,
        {"FFD8/0@0", "FFDA/3@2", "FF00/2@7", "FFD0/0@9", "FF00/3@11", "FFD9/0@14"},
@@ -107,7 +105,7 @@ std::vector<SegmentCase> SegmentCases() {
 }
 
 INSTANTIATE_TEST_SUITE_P(Frames, Segments, testing::ValuesIn(SegmentCases()),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& param) { return std::string(param.param.name); });
 
 TEST(JpegSegmentWalker, BufferWithoutStorageFails) {
   ChunkBuffer buffer;
@@ -126,8 +124,8 @@ TEST(SegmentWriter, WritesCodesLengthsAndPayloads) {
   ASSERT_TRUE(writer.WriteBytes("\x01\x02\x03", 3));
   const size_t end = writer.Offset();
   ASSERT_TRUE(writer.Finish());
-  const Bytes expected = {0xFF, 0xD8, 0xFF, 0xFE, 0x00, 0x0E, 'Q', 'X', '6', '3', 4, 0, 0, 0,
-                          'C', 'O', 'N', 'V', 0x12, 0x34, 0xFF, 0xDB, 0x00, 0x05, 1, 2, 3};
+  const Bytes expected = {0xFF, 0xD8, 0xFF, 0xFE, 0x00, 0x0E, 'Q',  'X',  '6',  '3',  4, 0, 0, 0,
+                          'C',  'O',  'N',  'V',  0x12, 0x34, 0xFF, 0xDB, 0x00, 0x05, 1, 2, 3};
   ASSERT_EQ(end, expected.size());
   EXPECT_EQ(Bytes(writer.Data(), writer.Data() + end), expected);
   EXPECT_EQ(writer.Offset(), 0u);

@@ -159,13 +159,13 @@ void MapWriter::DescribeMainHeader(riff::RiffFile& file, const ChunkRecord& chun
   CopyHead(buffer_, header);
   const char* indent = state_.indent.c_str();
   AppendFormat(&state_.tailText, "\n            %s%d(%d), %.2lf[ms/F], %d[kB/s]", indent,
-               static_cast<int32_t>(ReadLE32(header + 16)),  // dwTotalFrames
-               static_cast<int32_t>(ReadLE32(header + 20)),  // dwInitialFrames
-               ReadLE32(header + 0) * 0.001,                  // dwMicroSecPerFrame
+               static_cast<int32_t>(ReadLE32(header + 16)),        // dwTotalFrames
+               static_cast<int32_t>(ReadLE32(header + 20)),        // dwInitialFrames
+               ReadLE32(header + 0) * 0.001,                       // dwMicroSecPerFrame
                static_cast<int32_t>(ReadLE32(header + 4) >> 10));  // dwMaxBytesPerSec
   AppendFormat(&state_.tailText, "\n            %s%d x %d, Buffer %d[kB]", indent,
-               static_cast<int32_t>(ReadLE32(header + 32)),  // dwWidth
-               static_cast<int32_t>(ReadLE32(header + 36)),  // dwHeight
+               static_cast<int32_t>(ReadLE32(header + 32)),         // dwWidth
+               static_cast<int32_t>(ReadLE32(header + 36)),         // dwHeight
                static_cast<int32_t>(ReadLE32(header + 28) >> 10));  // dwSuggestedBufferSize
 }
 
@@ -178,25 +178,23 @@ void MapWriter::DescribeStreamHeader(riff::RiffFile& file, const ChunkRecord& ch
   const char* typeText = "";
   if (type == FourCC("vids")) {
     typeText = "Video";
-    state_.listJpegMarkers = handler == FourCC("JPEG") || handler == FourCC("MJPG") ||
-                             handler == FourCC("mjpg");
+    state_.listJpegMarkers =
+        handler == FourCC("JPEG") || handler == FourCC("MJPG") || handler == FourCC("mjpg");
   } else if (type == FourCC("auds")) {
     typeText = "Audio";
   } else {
     state_.listJpegMarkers = false;
   }
   AppendFormat(&state_.tailText, "\n            %s %02d %s %c%c%c%c", state_.indent.c_str(),
-               streamNumber_, typeText, handler.At(0), handler.At(1), handler.At(2),
-               handler.At(3));
+               streamNumber_, typeText, handler.At(0), handler.At(1), handler.At(2), handler.At(3));
   ++streamNumber_;
 }
 
 int MapWriter::AfterChunk(const ChunkRecord& chunk, const ChunkRecord* parent,
                           riff::RiffFile& file) {
   if (chunk.HoldsChildren()) {
-    state_.indent.resize(state_.indent.size() >= kIndentStep.size()
-                             ? state_.indent.size() - kIndentStep.size()
-                             : 0);
+    state_.indent.resize(
+        state_.indent.size() >= kIndentStep.size() ? state_.indent.size() - kIndentStep.size() : 0);
     WriteText(kListCloser + state_.indent + ")");
   }
   WriteText("\n");

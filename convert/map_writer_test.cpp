@@ -10,6 +10,7 @@
 #include <string>
 
 #include "fixture/avi_headers.h"
+#include "fixture/clip.h"
 #include "fixture/riff_builder.h"
 #include "platform/memory_storage.h"
 
@@ -39,7 +40,8 @@ class MapWriterTest : public testing::Test {
  protected:
   void SetUp() override {
     dir_ = std::filesystem::path(testing::TempDir()) /
-           ("map_writer_" + std::string(testing::UnitTest::GetInstance()->current_test_info()->name()));
+           ("map_writer_" +
+            std::string(testing::UnitTest::GetInstance()->current_test_info()->name()));
     std::filesystem::remove_all(dir_);
     std::filesystem::create_directories(dir_);
   }
@@ -49,8 +51,8 @@ class MapWriterTest : public testing::Test {
   std::string MapOf(Bytes bytes, riff::WalkProgress* progress = nullptr, int* result = nullptr) {
     bytes_ = std::move(bytes);
     riff::RiffFile file;
-    EXPECT_TRUE(file.Open(std::make_unique<platform::MemoryStorage>(&bytes_),
-                          platform::MMIO_DENYWRITE));
+    EXPECT_TRUE(
+        file.Open(std::make_unique<platform::MemoryStorage>(&bytes_), platform::MMIO_DENYWRITE));
     const std::string output = (dir_ / "map.txt").string();
     MapWriter map(progress, output);
     const int walked = map.Walk(file);
@@ -100,7 +102,8 @@ TEST_F(MapWriterTest, ExampleMapComesOutByteForByte) {
   EXPECT_EQ(map.Run(name, platform::MMIO_DENYWRITE), 1);
   std::filesystem::current_path(previous);
 
-  const std::string expected = ReadText(std::string(CLIPMILL_SOURCE_DIR) + "/convert/testdata/example_map.txt");
+  const std::string expected =
+      ReadText(std::string(CLIPMILL_SOURCE_DIR) + "/convert/testdata/example_map.txt");
   ASSERT_FALSE(expected.empty());
   std::string crlf;
   for (char c : expected) {
@@ -123,7 +126,7 @@ struct MapCase {
   const char* name;
   std::vector<fixture::Node> content;  // children of RIFF "AVI "
   std::vector<std::string> present;
-  std::vector<std::string> absent;
+  std::vector<std::string> absent = {};
 };
 
 class MapLines : public MapWriterTest, public testing::WithParamInterface<MapCase> {};
@@ -166,9 +169,9 @@ std::vector<MapCase> MapCases() {
        {"'00db' ->0x00000080) Frame[1]\n"},
        {"JIFMK"}},
       {"IndexOfFortyBytesListsTwoEntries",
-       {Chunk("idx1", Bytes{'0', '0', 'd', 'c', 0x10, 0, 0, 0, 4, 0, 0, 0, 9, 0, 0, 0,
-                            '0', '1', 'w', 'b', 0, 0, 0, 0, 0x20, 0, 0, 0, 4, 0, 0, 0,
-                            1, 2, 3, 4, 5, 6, 7, 8})},
+       {Chunk("idx1",
+              Bytes{'0', '0', 'd', 'c', 0x10, 0, 0, 0, 4, 0, 0, 0, 9, 0, 0, 0, '0', '1', 'w', 'b',
+                    0,   0,   0,   0,   0x20, 0, 0, 0, 4, 0, 0, 0, 1, 2, 3, 4, 5,   6,   7,   8})},
        {"      00dc  0x00000004 0x00000009\n                  01wb  0x00000020 0x00000004\n"
         "                  ----------------------\n"}},
       {"ZeroLengthFieldShowsNegativePayload",
@@ -187,7 +190,7 @@ std::vector<MapCase> MapCases() {
 }
 
 INSTANTIATE_TEST_SUITE_P(Edges, MapLines, testing::ValuesIn(MapCases()),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& param) { return std::string(param.param.name); });
 
 TEST_F(MapWriterTest, WaveFileMapsAsItsChunks) {
   const std::string map = MapOf(fixture::Serialize(fixture::WaveFile(2, 8000, 16, 0.01)));
@@ -235,7 +238,8 @@ TEST_F(MapWriterTest, EscapeEndsTheMapAfterTheCurrentChunk) {
 TEST_F(MapWriterTest, WriteFailureFailsTheWalk) {
   bytes_ = ExampleFile();
   riff::RiffFile file;
-  ASSERT_TRUE(file.Open(std::make_unique<platform::MemoryStorage>(&bytes_), platform::MMIO_DENYWRITE));
+  ASSERT_TRUE(
+      file.Open(std::make_unique<platform::MemoryStorage>(&bytes_), platform::MMIO_DENYWRITE));
   MapWriter map(nullptr, "/dev/full");
   EXPECT_EQ(map.Walk(file), 0);
   EXPECT_EQ(map.status(), riff::RiffWalker::kStatusFileError);
@@ -247,7 +251,8 @@ TEST_F(MapWriterTest, OutputThatCannotBeCreatedFailsTheWalk) {
   EXPECT_FALSE(map.outputOpen());
   bytes_ = ExampleFile();
   riff::RiffFile file;
-  ASSERT_TRUE(file.Open(std::make_unique<platform::MemoryStorage>(&bytes_), platform::MMIO_DENYWRITE));
+  ASSERT_TRUE(
+      file.Open(std::make_unique<platform::MemoryStorage>(&bytes_), platform::MMIO_DENYWRITE));
   EXPECT_EQ(map.Walk(file), 0);
   EXPECT_EQ(map.status(), riff::RiffWalker::kStatusCannotCreateOutput);
 }

@@ -53,8 +53,8 @@ int MarkerLister::OnSegment(const JpegMarker& marker, ChunkBuffer& buffer) {
     uint8_t shown[kShownPayloadBytes] = {};
     const size_t available = std::min(kShownPayloadBytes, buffer.Remaining());
     for (size_t i = 0; i < available; ++i) shown[i] = buffer.AtCursor()[i];
-    AppendFormat(&tail, " %c%c%c%c 0x%02x 0x%02x", shown[0], shown[1], shown[2], shown[3],
-                 shown[4], shown[5]);
+    AppendFormat(&tail, " %c%c%c%c 0x%02x 0x%02x", shown[0], shown[1], shown[2], shown[3], shown[4],
+                 shown[5]);
   }
   return 0;
 }

@@ -14,10 +14,10 @@ namespace convert {
 
 // What the map writer shares with its marker lister.
 struct MapLineState {
-  std::string indent;         // six blanks per open RIFF or LIST
-  std::string nameText;       // name column of the current chunk line
-  std::string tailText;       // rest of the current chunk line
-  int videoFrameNumber = 0;   // video frame chunks listed so far
+  std::string indent;            // six blanks per open RIFF or LIST
+  std::string nameText;          // name column of the current chunk line
+  std::string tailText;          // rest of the current chunk line
+  int videoFrameNumber = 0;      // video frame chunks listed so far
   uint32_t chunkDataOffset = 0;  // file offset of the frame's first byte
   bool listJpegMarkers = true;   // set by a Motion-JPEG video stream header
 };

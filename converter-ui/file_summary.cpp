@@ -28,10 +28,16 @@ const char* Text(int id, int base) {
 double Seconds(const AVIStreamHeader& h) {
   return static_cast<double>(h.dwLength) / h.dwRate * h.dwScale;
 }
-double Rate(const AVIStreamHeader& h) { return static_cast<double>(h.dwRate) / h.dwScale; }
-int AsPrinted(uint32_t value) { return static_cast<int>(value); }
+double Rate(const AVIStreamHeader& h) {
+  return static_cast<double>(h.dwRate) / h.dwScale;
+}
+int AsPrinted(uint32_t value) {
+  return static_cast<int>(value);
+}
 // A four-character code with zero bytes shown as blanks.
-char Shown(FourCC code, int i) { return code.At(i) == 0 ? ' ' : code.At(i); }
+char Shown(FourCC code, int i) {
+  return code.At(i) == 0 ? ' ' : code.At(i);
+}
 
 std::string ChannelsText(const StreamRecord& stream) {
   const WaveFormat format = WaveFormat::Decode(stream.Format(), stream.FormatSize());
@@ -149,30 +155,36 @@ FileDetails DescribeFile(const std::string& name, int base) {
     const WaveFormat format = WaveFormat::Decode(audio->Format(), audio->FormatSize());
     details.hasAudio = true;
     if (!audio->name.empty()) details.audioCaptionSuffix = " [" + audio->name + "]";
-    details.audio[0] = FormatText(Text(kAudioInitial, base), Shown(a.fccHandler, 0),
-                                  Shown(a.fccHandler, 1), Shown(a.fccHandler, 2),
-                                  Shown(a.fccHandler, 3), AsPrinted(a.dwInitialFrames));
+    details.audio[0] =
+        FormatText(Text(kAudioInitial, base), Shown(a.fccHandler, 0), Shown(a.fccHandler, 1),
+                   Shown(a.fccHandler, 2), Shown(a.fccHandler, 3), AsPrinted(a.dwInitialFrames));
     details.audio[1] = FormatText(Text(kAudioLength, base), Seconds(a));
     details.audio[2] = FormatText(Text(kAudioFormat, base), ChannelsText(*audio).c_str(),
                                   AsPrinted(format.nSamplesPerSec), int{format.wBitsPerSample});
-    details.audio[3] = FormatText(Text(kAudioBuffer, base), AsPrinted(a.dwSuggestedBufferSize / 1024));
-    details.length = FormatText(Text(kInfoLength, base),
-                                static_cast<double>(m.dwTotalFrames) / a.dwRate * a.dwScale, Rate(a));
+    details.audio[3] =
+        FormatText(Text(kAudioBuffer, base), AsPrinted(a.dwSuggestedBufferSize / 1024));
+    details.length =
+        FormatText(Text(kInfoLength, base),
+                   static_cast<double>(m.dwTotalFrames) / a.dwRate * a.dwScale, Rate(a));
   }
   if (video) {
     const AVIStreamHeader v = video->Header();
     details.hasVideo = true;
     if (!video->name.empty()) details.videoCaptionSuffix = " [" + video->name + "]";
-    details.video[0] = FormatText(Text(kVideoInitial, base), Shown(v.fccHandler, 0),
-                                  Shown(v.fccHandler, 1), Shown(v.fccHandler, 2),
-                                  Shown(v.fccHandler, 3), AsPrinted(v.dwInitialFrames));
+    details.video[0] =
+        FormatText(Text(kVideoInitial, base), Shown(v.fccHandler, 0), Shown(v.fccHandler, 1),
+                   Shown(v.fccHandler, 2), Shown(v.fccHandler, 3), AsPrinted(v.dwInitialFrames));
     details.video[1] = FormatText(Text(kVideoLength, base), Seconds(v), Rate(v));
-    details.video[2] = FormatText(Text(kVideoSize, base), static_cast<int>(int64_t{v.right} - v.left),
-                                  static_cast<int>(int64_t{v.bottom} - v.top), ColourText(*video).c_str());
-    details.length = FormatText(Text(kInfoLength, base),
-                                static_cast<double>(m.dwTotalFrames) / v.dwRate * v.dwScale, Rate(v));
-    details.video[3] = FormatText(Text(kVideoBuffer, base), AsPrinted(v.dwSuggestedBufferSize / 1024));
-    details.fileBuffer = FormatText(Text(kInfoBuffer, base), AsPrinted(m.dwSuggestedBufferSize / 1024));
+    details.video[2] =
+        FormatText(Text(kVideoSize, base), static_cast<int>(int64_t{v.right} - v.left),
+                   static_cast<int>(int64_t{v.bottom} - v.top), ColourText(*video).c_str());
+    details.length =
+        FormatText(Text(kInfoLength, base),
+                   static_cast<double>(m.dwTotalFrames) / v.dwRate * v.dwScale, Rate(v));
+    details.video[3] =
+        FormatText(Text(kVideoBuffer, base), AsPrinted(v.dwSuggestedBufferSize / 1024));
+    details.fileBuffer =
+        FormatText(Text(kInfoBuffer, base), AsPrinted(m.dwSuggestedBufferSize / 1024));
   }
   return details;
 }

@@ -25,7 +25,8 @@ class MemoryStorage : public MmioStorage {
     if (offset < 0) return Fail(EINVAL);
     const auto size = static_cast<int64_t>(data_->size());
     if (offset >= size) return 0;
-    const auto n = static_cast<size_t>(std::min<int64_t>(static_cast<int64_t>(count), size - offset));
+    const auto n =
+        static_cast<size_t>(std::min<int64_t>(static_cast<int64_t>(count), size - offset));
     std::memcpy(destination, data_->data() + offset, n);
     return static_cast<int64_t>(n);
   }

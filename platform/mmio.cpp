@@ -31,7 +31,8 @@ class DiskStorage : public MmioStorage {
     auto* out = static_cast<uint8_t*>(destination);
     size_t done = 0;
     while (done < count) {
-      ssize_t n = ::pread(fd_, out + done, count - done, static_cast<off_t>(offset + static_cast<int64_t>(done)));
+      ssize_t n = ::pread(fd_, out + done, count - done,
+                          static_cast<off_t>(offset + static_cast<int64_t>(done)));
       if (n < 0) {
         if (errno == EINTR) continue;
         return -1;
@@ -46,7 +47,8 @@ class DiskStorage : public MmioStorage {
     const auto* in = static_cast<const uint8_t*>(source);
     size_t done = 0;
     while (done < count) {
-      ssize_t n = ::pwrite(fd_, in + done, count - done, static_cast<off_t>(offset + static_cast<int64_t>(done)));
+      ssize_t n = ::pwrite(fd_, in + done, count - done,
+                           static_cast<off_t>(offset + static_cast<int64_t>(done)));
       if (n < 0) {
         if (errno == EINTR) continue;
         return -1;
@@ -247,7 +249,9 @@ int64_t mmioSeek(HMMIO handle, int64_t offset, int origin) {
   return handle->position;
 }
 
-int64_t mmioSize(HMMIO handle) { return handle == nullptr ? -1 : handle->size; }
+int64_t mmioSize(HMMIO handle) {
+  return handle == nullptr ? -1 : handle->size;
+}
 
 uint32_t mmioFlush(HMMIO handle) {
   if (handle == nullptr || !handle->Flush()) return MMIOERR_CANNOTWRITE;

@@ -49,11 +49,11 @@ constexpr int SEEK_FROM_END = 2;
 
 // One chunk header, as read by mmioDescend or written by mmioCreateChunk.
 struct MMCKINFO {
-  FourCC ckid;            // chunk identifier
-  uint32_t cksize = 0;    // data size; for RIFF and LIST it counts the type field
-  FourCC fccType;         // form or list type of RIFF and LIST, else 0
+  FourCC ckid;                // chunk identifier
+  uint32_t cksize = 0;        // data size; for RIFF and LIST it counts the type field
+  FourCC fccType;             // form or list type of RIFF and LIST, else 0
   uint32_t dwDataOffset = 0;  // offset of the data (of the type field for RIFF/LIST)
-  uint32_t dwFlags = 0;   // MMIO_DIRTY while a written chunk's size is unfixed
+  uint32_t dwFlags = 0;       // MMIO_DIRTY while a written chunk's size is unfixed
 };
 
 // Where a handle's bytes live. Offsets are absolute; no call moves anything.
@@ -122,7 +122,8 @@ uint32_t mmioCreateChunk(HMMIO handle, MMCKINFO* chunk, uint32_t flags);
 
 // The padded end of a chunk: the offset after its data and pad byte.
 inline int64_t PaddedEnd(const MMCKINFO& chunk) {
-  return static_cast<int64_t>(chunk.dwDataOffset) + ((static_cast<int64_t>(chunk.cksize) + 1) & ~int64_t{1});
+  return static_cast<int64_t>(chunk.dwDataOffset) +
+         ((static_cast<int64_t>(chunk.cksize) + 1) & ~int64_t{1});
 }
 
 }  // namespace platform

@@ -24,8 +24,8 @@ std::vector<uint8_t> Bytes(std::initializer_list<int> values) {
 
 TEST(Mmio, DescendReadsHeaderAndTypeAndStopsAtShortHeaders) {
   // RIFF(12 bytes: "AVI " + one 4-byte chunk "abcd") then 5 stray bytes.
-  std::vector<uint8_t> data = Bytes({'R', 'I', 'F', 'F', 12, 0, 0, 0, 'A', 'V', 'I', ' ',
-                                     'a', 'b', 'c', 'd', 0, 0, 0, 0, 1, 2, 3, 4, 5});
+  std::vector<uint8_t> data = Bytes({'R', 'I', 'F', 'F', 12, 0, 0, 0, 'A', 'V', 'I', ' ', 'a',
+                                     'b', 'c', 'd', 0,   0,  0, 0, 1, 2,   3,   4,   5});
   HMMIO h = OpenMemory(&data);
   ASSERT_NE(h, nullptr);
   MMCKINFO ck;
@@ -76,8 +76,8 @@ TEST(Mmio, CreatedChunksGetTheirSizesFixedAndOddDataPadded) {
   EXPECT_EQ(leaf.dwFlags & MMIO_DIRTY, 0u);
   ASSERT_EQ(mmioAscend(h, &riff, 0), MMSYSERR_NOERROR);
   ASSERT_EQ(mmioClose(h, 0), MMSYSERR_NOERROR);
-  EXPECT_EQ(data, Bytes({'R', 'I', 'F', 'F', 16, 0, 0, 0, 'W', 'A', 'V', 'E', 'd', 'a', 't', 'a',
-                         3, 0, 0, 0, 'a', 'b', 'c', 0}));
+  EXPECT_EQ(data, Bytes({'R', 'I', 'F', 'F', 16, 0, 0, 0, 'W', 'A', 'V', 'E',
+                         'd', 'a', 't', 'a', 3,  0, 0, 0, 'a', 'b', 'c', 0}));
 }
 
 TEST(Mmio, ManySmallChunksCostFewStorageWrites) {

@@ -11,7 +11,9 @@ namespace {
 constexpr size_t kFlushThreshold = 256 * 1024;
 }
 
-TextFile::~TextFile() { Close(); }
+TextFile::~TextFile() {
+  Close();
+}
 
 bool TextFile::Create(const std::string& name) {
   Close();

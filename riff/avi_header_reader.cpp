@@ -84,8 +84,8 @@ int AviHeaderReader::OnChunk(ChunkRecord& chunk, const ChunkRecord* parent, Riff
         file.Read(bytes, MainAVIHeader::kSize) == MainAVIHeader::kSize) {
       mainHeader = MainAVIHeader::Decode(bytes);
       // Sized for the chunks to come, but never beyond what the file holds.
-      scratch_.Reserve(static_cast<size_t>(std::min<int64_t>(mainHeader.dwSuggestedBufferSize,
-                                                             file.BytesLeft())),
+      scratch_.Reserve(static_cast<size_t>(
+                           std::min<int64_t>(mainHeader.dwSuggestedBufferSize, file.BytesLeft())),
                        false);
       readerFlags |= kHasMainHeader;
     }

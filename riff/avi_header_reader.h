@@ -39,7 +39,9 @@ class StreamRecord : public ChunkBuffer {
   void CompleteHeader(uint32_t width, uint32_t height);
 
   AVIStreamHeader Header() const { return AVIStreamHeader::Decode(header); }
-  bool IsComplete() const { return (flags & (kHasHeader | kHasFormat)) == (kHasHeader | kHasFormat); }
+  bool IsComplete() const {
+    return (flags & (kHasHeader | kHasFormat)) == (kHasHeader | kHasFormat);
+  }
 
   uint8_t header[AVIStreamHeader::kSize] = {};
   std::string name;

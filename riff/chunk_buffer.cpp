@@ -19,7 +19,8 @@ bool ChunkBuffer::Reserve(size_t count, bool keep) {
   }
   const size_t size = count == 0 ? kMinimumAllocation : count;
   auto fresh = std::make_unique_for_overwrite<uint8_t[]>(size);
-  if (keep && storage_ && length_ != 0) std::memcpy(fresh.get(), storage_.get(), std::min(length_, size));
+  if (keep && storage_ && length_ != 0)
+    std::memcpy(fresh.get(), storage_.get(), std::min(length_, size));
   storage_ = std::move(fresh);
   capacity_ = size;
   length_ = size;
@@ -70,7 +71,8 @@ size_t ChunkBuffer::Write(const void* source, size_t count) {
 bool ChunkBuffer::LoadChunk(RiffFile& file, uint32_t count) {
   const auto available = static_cast<size_t>(std::min<int64_t>(count, file.BytesLeft()));
   Reserve(available, false);
-  const int64_t read = available == 0 ? 0 : file.Read(storage_.get(), static_cast<int64_t>(available));
+  const int64_t read =
+      available == 0 ? 0 : file.Read(storage_.get(), static_cast<int64_t>(available));
   length_ = read > 0 ? static_cast<size_t>(read) : 0;
   cursor_ = 0;
   return read >= 0 && length_ == count;

@@ -63,7 +63,8 @@ int FlavourClassifier::OnChunk(ChunkRecord& chunk, const ChunkRecord* parent, Ri
 
 void FlavourClassifier::ReadAudioFormat(const ChunkRecord& chunk, RiffFile& file) {
   uint8_t bytes[kAudioFormatBytes];
-  if (chunk.cksize < kAudioFormatBytes || file.Read(bytes, kAudioFormatBytes) != kAudioFormatBytes) {
+  if (chunk.cksize < kAudioFormatBytes ||
+      file.Read(bytes, kAudioFormatBytes) != kAudioFormatBytes) {
     return;
   }
   const WaveFormat format = WaveFormat::Decode(bytes, kAudioFormatBytes);

@@ -53,9 +53,7 @@ struct JpegMarker {
   }
   static bool IsRestart(uint16_t code) { return code >= kRst0 && code <= kRst7; }
   // Bytes of the code itself: 2, or 0 for a data run.
-  static int64_t PrefixLength(uint16_t code) {
-    return code == kDataRun || code == 0xFFFF ? 0 : 2;
-  }
+  static int64_t PrefixLength(uint16_t code) { return code == kDataRun || code == 0xFFFF ? 0 : 2; }
 };
 
 }  // namespace riff

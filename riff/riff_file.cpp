@@ -9,7 +9,9 @@ constexpr uint32_t kJunkPhase = 512;
 constexpr int64_t kJunkWriteSize = 2560;
 }  // namespace
 
-RiffFile::~RiffFile() { Close(); }
+RiffFile::~RiffFile() {
+  Close();
+}
 
 bool RiffFile::Open(const std::string& name, uint32_t mode) {
   Close();
@@ -126,7 +128,9 @@ int64_t RiffFile::Seek(int64_t offset, int origin) {
   return platform::mmioSeek(handle_, offset, origin);
 }
 
-int64_t RiffFile::Size() const { return platform::mmioSize(handle_); }
+int64_t RiffFile::Size() const {
+  return platform::mmioSize(handle_);
+}
 
 int64_t RiffFile::BytesLeft() {
   const int64_t position = Position();

@@ -29,17 +29,17 @@ TEST_F(RiffFileTest, PadWithJunkReachesThePhase) {
   struct Case {
     int64_t position;
     uint32_t phase;
-    int64_t end;       // position after the pad
+    int64_t end;        // position after the pad
     uint32_t junkSize;  // payload of the JUNK chunk, or none
   };
   const Case cases[] = {
-      {2040, 2048, 2048, 0},     // an 8-byte JUNK with no payload
-      {2048, 2048, 2048, ~0u},   // already there: nothing written
-      {100, 2036, 2036, 1928},   // 1936 bytes in all
-      {1000, 0, 1024, 16},       // phase 0 means the next multiple of 512
-      {2044, 2048, 2052, 0},     // 4 bytes short: still a whole header
-      {2040, 2036, 2048, 0},     // past the target: a whole header, no payload
-      {2050, 2048, 2560, 502},   // past the phase: its next occurrence
+      {2040, 2048, 2048, 0},    // an 8-byte JUNK with no payload
+      {2048, 2048, 2048, ~0u},  // already there: nothing written
+      {100, 2036, 2036, 1928},  // 1936 bytes in all
+      {1000, 0, 1024, 16},      // phase 0 means the next multiple of 512
+      {2044, 2048, 2052, 0},    // 4 bytes short: still a whole header
+      {2040, 2036, 2048, 0},    // past the target: a whole header, no payload
+      {2050, 2048, 2560, 502},  // past the phase: its next occurrence
   };
   for (const Case& c : cases) {
     data_.clear();
@@ -84,7 +84,8 @@ TEST(RiffFileRead, AscendOfAReadChunkWritesNothing) {
   std::vector<uint8_t> data = {'a', 'b', 'c', 'd', 3, 0, 0, 0, 1, 2, 3};
   const std::vector<uint8_t> before = data;
   RiffFile file;
-  ASSERT_TRUE(file.Open(std::make_unique<platform::MemoryStorage>(&data), platform::MMIO_DENYWRITE));
+  ASSERT_TRUE(
+      file.Open(std::make_unique<platform::MemoryStorage>(&data), platform::MMIO_DENYWRITE));
   ChunkRecord chunk;
   ASSERT_TRUE(file.Descend(&chunk));
   EXPECT_EQ(chunk.dwFlags, 0u);

@@ -70,9 +70,13 @@ int RiffWalker::Begin(RiffFile& file) {
   return 0;
 }
 
-int RiffWalker::End(RiffFile& /*file*/) { return status_ < 0 ? -2 : 0; }
+int RiffWalker::End(RiffFile& /*file*/) {
+  return status_ < 0 ? -2 : 0;
+}
 
-int RiffWalker::BeforeChunk(const ChunkRecord* /*parent*/, RiffFile& /*file*/) { return 0; }
+int RiffWalker::BeforeChunk(const ChunkRecord* /*parent*/, RiffFile& /*file*/) {
+  return 0;
+}
 
 int RiffWalker::OnChunk(ChunkRecord& chunk, const ChunkRecord* parent, RiffFile& /*file*/) {
   bool enter = chunk.IsRiff();

@@ -91,8 +91,10 @@ std::vector<WalkCase> WalkCases() {
       // A chunk ending 2 bytes before its parent's end finishes the parent;
       // the next header is read right after the chunk.
       {"ChunkEndingLessThanAHeaderBeforeItsParentsEndFinishesIt",
-       fixture::Serialize(Riff("AVI ", {fixture::Claiming(List("strl", {Chunk("aaaa", "12")}), 4 + 10 + 2),
-                                        Chunk("bbbb", "")})),
+       fixture::Serialize(fixture::Claiming(
+           Riff("AVI ", {fixture::Claiming(List("strl", {Chunk("aaaa", "12")}), 4 + 10 + 2),
+                         Chunk("bbbb", "")}),
+           4 + 24 + 8)),
        {"+RIFF(AVI )*", "+LIST(strl)*", "+aaaa", "-aaaa<LIST(strl)", "-LIST(strl)<RIFF(AVI )",
         "+bbbb", "-bbbb<RIFF(AVI )", "-RIFF(AVI )"}},
       {"OnlyTheFirstFormIsWalked",
@@ -100,8 +102,8 @@ std::vector<WalkCase> WalkCases() {
        {"+RIFF(WAVE)*", "+fmt ", "-fmt <RIFF(WAVE)", "+data", "-data<RIFF(WAVE)", "-RIFF(WAVE)"}},
       {"ChunksBeforeTheFormAreTopLevelLeaves",
        fixture::Serialize({Chunk("JUNK", "zz"), plainForm}),
-       {"+JUNK", "-JUNK", "+RIFF(WAVE)*", "+fmt ", "-fmt <RIFF(WAVE)", "+data",
-        "-data<RIFF(WAVE)", "-RIFF(WAVE)"}},
+       {"+JUNK", "-JUNK", "+RIFF(WAVE)*", "+fmt ", "-fmt <RIFF(WAVE)", "+data", "-data<RIFF(WAVE)",
+        "-RIFF(WAVE)"}},
       {"TruncatedFileWalksUpToTheLastWholeHeader",
        fixture::Cut(bytes, 12 + 12 + 8 + 56 + 12 + 5),
        {"+RIFF(AVI )*", "+LIST(hdrl)*", "+avih", "-avih<LIST(hdrl)", "-LIST(hdrl)<RIFF(AVI )",
@@ -119,7 +121,7 @@ std::vector<WalkCase> WalkCases() {
 }
 
 INSTANTIATE_TEST_SUITE_P(Files, WalkOrder, testing::ValuesIn(WalkCases()),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& param) { return std::string(param.param.name); });
 
 TEST(RiffWalker, AnInputThatCannotBeOpenedFailsTheWalk) {
   RecordingWalker walker;

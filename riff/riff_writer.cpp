@@ -9,7 +9,9 @@ namespace {
 constexpr size_t kIndexEntrySize = 16;
 }
 
-RiffWriter::~RiffWriter() { Close(); }
+RiffWriter::~RiffWriter() {
+  Close();
+}
 
 bool RiffWriter::Fail() {
   failed_ = true;
