@@ -16,10 +16,13 @@ namespace platform {
 
 class MemoryStorage : public MmioStorage {
  public:
-  // `capacity` bytes may be stored before writes fail with ENOSPC.
+  // `capacity` bytes may be stored before writes fail with ENOSPC. When
+  // `writes` is given, it counts the successful WriteAt calls (to see that
+  // writes are buffered); it must outlive the storage.
   explicit MemoryStorage(std::vector<uint8_t>* data,
-                         int64_t capacity = std::numeric_limits<int64_t>::max())
-      : data_(data), capacity_(capacity) {}
+                         int64_t capacity = std::numeric_limits<int64_t>::max(),
+                         int* writes = nullptr)
+      : data_(data), capacity_(capacity), writes_(writes) {}
 
   int64_t ReadAt(int64_t offset, void* destination, size_t count) override {
     if (offset < 0) return Fail(EINVAL);
@@ -37,15 +40,12 @@ class MemoryStorage : public MmioStorage {
     if (end > capacity_) return Fail(ENOSPC);
     if (end > static_cast<int64_t>(data_->size())) data_->resize(static_cast<size_t>(end));
     if (count != 0) std::memcpy(data_->data() + offset, source, count);
-    ++writes_;
+    if (writes_ != nullptr) ++*writes_;
     return static_cast<int64_t>(count);
   }
 
   int64_t Size() override { return static_cast<int64_t>(data_->size()); }
   bool Close() override { return true; }
-
-  // Number of successful WriteAt calls (to see that writes are buffered).
-  int writes() const { return writes_; }
 
  private:
   static int64_t Fail(int error) {
@@ -55,7 +55,7 @@ class MemoryStorage : public MmioStorage {
 
   std::vector<uint8_t>* data_;
   int64_t capacity_;
-  int writes_ = 0;
+  int* writes_;
 };
 
 }  // namespace platform

@@ -16,6 +16,7 @@ namespace platform {
 namespace {
 
 constexpr size_t kBufferSize = size_t{1} << 20;
+constexpr int64_t kMinimumBufferSize = 4096;
 constexpr int64_t kMaxChunkOffset = std::numeric_limits<uint32_t>::max();
 
 class DiskStorage : public MmioStorage {
@@ -214,7 +215,11 @@ HMMIO mmioOpenA(const char* name, MMIOINFO* info, uint32_t mode) {
   }
   auto* handle = new MmioHandle;
   handle->storage = std::move(storage);
-  handle->buffer.resize(kBufferSize);
+  // A file opened only for reading needs no more buffer than it has bytes.
+  const bool writes = (mode & (MMIO_WRITE | MMIO_READWRITE | MMIO_CREATE)) != 0;
+  handle->buffer.resize(
+      writes ? kBufferSize
+             : static_cast<size_t>(std::clamp<int64_t>(size, kMinimumBufferSize, kBufferSize)));
   handle->size = size;
   return handle;
 }
