@@ -4,18 +4,18 @@
 #
 #   bench/run.sh [FRAMES]       default 6000 frames of 720x480 (about 300 MB)
 #
-# Needs a Release build in build/ (scripts/demo.sh makes one). Writes its clips
+# Builds a Release build in build-release/ (as scripts/demo.sh does). Writes its clips
 # to bench/work/ and prints a Markdown table.
 set -euo pipefail
 source "$(dirname "$0")/../scripts/lib.sh"
 ensure_packages "${BUILD_PACKAGES[@]}" "${BENCH_PACKAGES[@]}"
-configure_and_build "$ROOT/build" -DCMAKE_BUILD_TYPE=Release >/dev/null
+configure_and_build "$ROOT/build-release" -DCMAKE_BUILD_TYPE=Release -DCLIPMILL_TESTS=OFF >/dev/null
 
 frames="${1:-6000}"
 work="$ROOT/bench/work"
 mkdir -p "$work"
-cli="$ROOT/build/cli/clipmill-cli"
-make_clip="$ROOT/build/fixture/make-sample-clip"
+cli="$ROOT/build-release/cli/clipmill-cli"
+make_clip="$ROOT/build-release/fixture/make-sample-clip"
 
 clip() {  # clip NAME FRAMES
   local path="$work/$1.avi"

@@ -4,13 +4,13 @@ set -euo pipefail
 source "$(dirname "$0")/lib.sh"
 
 ensure_packages "${BUILD_PACKAGES[@]}"
-configure_and_build "$ROOT/build" -DCMAKE_BUILD_TYPE=Release
+configure_and_build "$ROOT/build-release" -DCMAKE_BUILD_TYPE=Release -DCLIPMILL_TESTS=OFF
 
 mkdir -p "$ROOT/out"
 sample="$ROOT/out/sample.avi"
 map="$ROOT/out/sample-map.txt"
-"$ROOT/build/fixture/make-sample-clip" "$sample"
-"$ROOT/build/cli/clipmill-cli" map "$sample" "$map"
+"$ROOT/build-release/fixture/make-sample-clip" "$sample"
+"$ROOT/build-release/cli/clipmill-cli" map "$sample" "$map"
 
 echo
 echo "Sample clip:  $sample"
