@@ -18,3 +18,10 @@ echo "Its map:      $map"
 echo
 head -n 24 "$map" | tr -d '\r'
 echo "..."
+
+# The sample is in the board's own flavour: convert it to a standard AVI.
+standard="$ROOT/out/sample-standard.avi"
+"$ROOT/build-release/cli/clipmill-cli" convert qx62-to-avi "$sample" "$standard"
+echo
+echo "Converted to the standard flavour: $standard"
+"$ROOT/build-release/cli/clipmill-cli" info "$standard"
