@@ -17,6 +17,10 @@ namespace {
 
 constexpr size_t kBufferSize = size_t{1} << 20;
 constexpr int64_t kMinimumBufferSize = 4096;
+// Reads of this size or more bypass the buffer.
+constexpr int64_t kDirectTransfer = 16 * 1024;
+// After a direct read, the buffer reads only this much ahead.
+constexpr size_t kShortRefill = 4096;
 constexpr int64_t kMaxChunkOffset = std::numeric_limits<uint32_t>::max();
 
 class DiskStorage : public MmioStorage {
@@ -116,6 +120,7 @@ struct MmioHandle {
   size_t dirtyEnd = 0;
   int64_t position = 0;
   int64_t size = 0;
+  bool lastReadDirect = false;
 
   bool Flush() {
     if (dirtyEnd > dirtyBegin) {
@@ -149,13 +154,18 @@ struct MmioHandle {
         continue;
       }
       if (!Restart(position)) return -1;
-      if (count >= static_cast<int64_t>(buffer.size())) {
+      // Payloads go straight to the caller; the buffer holds only a short
+      // stretch after them, enough for the headers that follow.
+      if (count >= kDirectTransfer) {
         int64_t n = storage->ReadAt(position, out, static_cast<size_t>(count));
         if (n < 0) return -1;
         position += n;
+        lastReadDirect = true;
         return total + n;
       }
-      int64_t n = storage->ReadAt(position, buffer.data(), buffer.size());
+      const size_t refill = lastReadDirect ? kShortRefill : buffer.size();
+      lastReadDirect = false;
+      int64_t n = storage->ReadAt(position, buffer.data(), std::min(refill, buffer.size()));
       if (n < 0) return -1;
       bufferLength = static_cast<size_t>(n);
       if (n == 0) break;

@@ -3,6 +3,10 @@
 #include <algorithm>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "platform/byte_order.h"
 #include "riff/riff_file.h"
 
@@ -80,13 +84,41 @@ bool ChunkBuffer::LoadChunk(RiffFile& file, uint32_t count) {
 
 int64_t ChunkBuffer::FindMarker(uint8_t second) const {
   if (!storage_ || length_ < 2) return -1;
-  // The last byte of the data cannot start a marker.
-  for (size_t p = cursor_; p + 1 < length_; ++p) {
-    const uint8_t* at = storage_.get() + p;
-    if (at[0] != 0xFF) continue;
-    if (second == 0 ? JpegMarker::IsMarkerCode(platform::ReadBE16(at)) : at[1] == second) {
-      return static_cast<int64_t>(p);
+  const uint8_t* data = storage_.get();
+  const size_t end = length_ - 1;  // the last byte of the data cannot start a marker
+  size_t at = cursor_;
+  if (second == 0) {
+#if defined(__SSE2__)
+    // Scan data is long and holds many 0xFF bytes (stuffed as FF 00); a
+    // marker is an 0xFF followed by a byte of 0xC0 or more, which sixteen
+    // positions at a time rules out for nearly all of them.
+    const __m128i allOnes = _mm_set1_epi8(static_cast<char>(0xFF));
+    const __m128i lowestCode = _mm_set1_epi8(static_cast<char>(0xC0));
+    for (; at + 16 <= end; at += 16) {
+      const __m128i first = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + at));
+      const __m128i next = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + at + 1));
+      const __m128i isFF = _mm_cmpeq_epi8(first, allOnes);
+      const __m128i highNext = _mm_cmpeq_epi8(_mm_max_epu8(next, lowestCode), next);
+      auto candidates = static_cast<unsigned>(_mm_movemask_epi8(_mm_and_si128(isFF, highNext)));
+      while (candidates != 0) {
+        const size_t p = at + static_cast<size_t>(__builtin_ctz(candidates));
+        if (JpegMarker::IsMarkerCode(platform::ReadBE16(data + p))) return static_cast<int64_t>(p);
+        candidates &= candidates - 1;
+      }
     }
+#endif
+    for (; at < end; ++at) {
+      if (data[at] == 0xFF && JpegMarker::IsMarkerCode(platform::ReadBE16(data + at))) {
+        return static_cast<int64_t>(at);
+      }
+    }
+    return -1;
+  }
+  for (; at < end; ++at) {
+    const auto* found = static_cast<const uint8_t*>(std::memchr(data + at, 0xFF, end - at));
+    if (found == nullptr) return -1;
+    at = static_cast<size_t>(found - data);
+    if (data[at + 1] == second) return static_cast<int64_t>(at);
   }
   return -1;
 }
