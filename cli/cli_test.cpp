@@ -12,6 +12,7 @@
 #include "cli/terminal_progress.h"
 #include "fixture/clip.h"
 #include "fixture/riff_builder.h"
+#include "fixture/shell.h"
 
 namespace {
 
@@ -129,16 +130,6 @@ fixture::Bytes Clip(const std::string& comment, const std::string& handler = "MJ
   return fixture::Serialize(fixture::MotionJpegClip(spec));
 }
 
-std::string Shell(const std::string& command) {
-  std::string output;
-  FILE* pipe = popen(command.c_str(), "r");
-  if (pipe == nullptr) return output;
-  char buffer[512];
-  while (std::fgets(buffer, sizeof buffer, pipe) != nullptr) output += buffer;
-  pclose(pipe);
-  return output;
-}
-
 bool TemporaryFilesLeft(const fs::path& dir) {
   for (const auto& entry : fs::directory_iterator(dir)) {
     if (entry.path().filename().string().rfind(".clipmill-", 0) == 0) return true;
@@ -149,7 +140,7 @@ bool TemporaryFilesLeft(const fs::path& dir) {
 TEST_F(CliTest, EveryModeWritesWhatAnOutsideDecoderAccepts) {
   fixture::WriteFile((dir_ / "board.avi").string(), Clip("QX62"));
   fixture::WriteFile((dir_ / "standard.avi").string(), Clip("QX63"));
-  const bool haveFfmpeg = std::system("command -v ffmpeg >/dev/null 2>&1") == 0;
+  const bool haveFfmpeg = fixture::HasProgram("ffmpeg");
   const struct {
     const char* mode;
     const char* input;
@@ -164,10 +155,10 @@ TEST_F(CliTest, EveryModeWritesWhatAnOutsideDecoderAccepts) {
     EXPECT_EQ(outcome.exitCode, 0) << c.mode << ": " << outcome.err;
     if (!haveFfmpeg) continue;
     const std::string path = (dir_ / output).string();
-    EXPECT_EQ(Shell("ffmpeg -v error -i '" + path + "' -f null - 2>&1"), "") << c.mode;
-    EXPECT_EQ(Shell("ffprobe -v error -select_streams v -count_packets -show_entries "
-                    "stream=nb_read_packets,height -of csv=p=0 '" +
-                    path + "'"),
+    EXPECT_EQ(fixture::Shell("ffmpeg -v error -i '" + path + "' -f null - 2>&1"), "") << c.mode;
+    EXPECT_EQ(fixture::Shell("ffprobe -v error -select_streams v -count_packets -show_entries "
+                             "stream=nb_read_packets,height -of csv=p=0 '" +
+                             path + "'"),
               "480,3\n")
         << c.mode;
   }
@@ -275,8 +266,10 @@ TEST_F(CliTest, InputsThatWouldComeOutShortAreToldPlainly) {
   EXPECT_EQ(outcome.exitCode, 1);
   EXPECT_NE(outcome.err.find("'cut.avi' ends early"), std::string::npos) << outcome.err;
   EXPECT_TRUE(fs::exists(dir_ / "out.avi"));
-  if (std::system("command -v ffmpeg >/dev/null 2>&1") == 0) {
-    EXPECT_EQ(Shell("ffmpeg -v error -i '" + (dir_ / "out.avi").string() + "' -f null - 2>&1"), "");
+  if (fixture::HasProgram("ffmpeg")) {
+    EXPECT_EQ(
+        fixture::Shell("ffmpeg -v error -i '" + (dir_ / "out.avi").string() + "' -f null - 2>&1"),
+        "");
   }
 }
 

@@ -204,16 +204,7 @@ int RunMap(std::vector<std::string> args) {
   }
   const int succeeded = map.Run(input, platform::MMIO_DENYWRITE);
   progress.Finish();
-  if (!succeeded) {
-    if (map.inputOpenError() != 0) {
-      return Fail("cannot open " + Quoted(input) + ": " + std::strerror(map.inputOpenError()));
-    }
-    if (map.status() == riff::RiffWalker::kStatusOutOfMemory) {
-      return Fail("out of memory while mapping " + Quoted(input));
-    }
-    const int error = map.outputError() != 0 ? map.outputError() : map.fileError();
-    return Fail("cannot write " + Quoted(output) + ": " + std::strerror(error));
-  }
+  if (!succeeded) return Fail(convert::DescribeWalkFailure(map, map.outputError(), input, output));
   if (map.cancelled()) {
     std::fprintf(stderr, "%s: cancelled; %s holds the map as far as it got\n", kProgram,
                  Quoted(output).c_str());

@@ -43,6 +43,18 @@ std::string Quoted(const std::string& name) {
 
 }  // namespace
 
+std::string DescribeWalkFailure(const riff::RiffWalker& walker, int outputError,
+                                const std::string& input, const std::string& output) {
+  if (walker.inputOpenError() != 0) {
+    return "cannot open " + Quoted(input) + ": " + std::strerror(walker.inputOpenError());
+  }
+  if (walker.status() == riff::RiffWalker::kStatusOutOfMemory) {
+    return "out of memory while reading " + Quoted(input);
+  }
+  const int error = outputError != 0 ? outputError : walker.fileError();
+  return "cannot write " + Quoted(output) + ": " + std::strerror(error);
+}
+
 std::string ConversionJob::Message(int id, const std::string& name) {
   const char* text = host_->LoadString(id);
   if (text == nullptr) return "";
@@ -177,16 +189,7 @@ int ConversionJob::RunConversion(const std::string& input, const std::string& ou
     if (!message.empty()) host_->ShowError(message);
     return Fail("cannot create " + Quoted(output) + ": " + std::strerror(walker.outputError()));
   }
-  if (!walked) {
-    if (walker.inputOpenError() != 0) {
-      return Fail("cannot open " + Quoted(input) + ": " + std::strerror(walker.inputOpenError()));
-    }
-    if (walker.status() == riff::RiffWalker::kStatusOutOfMemory) {
-      return Fail("out of memory while converting " + Quoted(input));
-    }
-    const int error = walker.outputError() != 0 ? walker.outputError() : walker.fileError();
-    return Fail("cannot write " + Quoted(output) + ": " + std::strerror(error));
-  }
+  if (!walked) return Fail(DescribeWalkFailure(walker, walker.outputError(), input, output));
   if (walker.cancelled()) {
     outcome_ = JobOutcome::kCancelled;
     return 0;
@@ -209,13 +212,7 @@ int ConversionJob::RunMap(const std::string& input, const std::string& output) {
   MapWriter map(progress_, out.temporaryName());
   const int walked = map.Run(input, platform::MMIO_DENYWRITE);
   host_->SetWaitCursor(false);
-  if (!walked) {
-    if (map.inputOpenError() != 0) {
-      return Fail("cannot open " + Quoted(input) + ": " + std::strerror(map.inputOpenError()));
-    }
-    const int error = map.outputError() != 0 ? map.outputError() : map.fileError();
-    return Fail("cannot write " + Quoted(output) + ": " + std::strerror(error));
-  }
+  if (!walked) return Fail(DescribeWalkFailure(map, map.outputError(), input, output));
   if (map.cancelled()) {
     outcome_ = JobOutcome::kCancelled;
     return 0;

@@ -15,6 +15,7 @@
 #include <cstdint>
 #include <string>
 
+#include "riff/riff_walker.h"
 #include "riff/walk_progress.h"
 
 namespace convert {
@@ -53,6 +54,12 @@ enum class JobOutcome {
   kCancelled,        // Esc ended the walk; nothing was written
   kInputEndedEarly,  // done, but the input was cut off: the output holds what was there
 };
+
+// One line naming the file and the cause of a failed walk: the input that
+// could not be opened, memory, or the output that could not be written
+// (`outputError`, else the walk's own file error).
+std::string DescribeWalkFailure(const riff::RiffWalker& walker, int outputError,
+                                const std::string& input, const std::string& output);
 
 class ConversionJob {
  public:

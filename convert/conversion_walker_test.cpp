@@ -12,6 +12,7 @@
 #include "fixture/avi_headers.h"
 #include "fixture/clip.h"
 #include "fixture/riff_builder.h"
+#include "fixture/shell.h"
 #include "platform/byte_order.h"
 #include "platform/memory_storage.h"
 
@@ -405,16 +406,6 @@ TEST_F(ConversionWalkerTest, FullDiskFailsTheWalk) {
   EXPECT_EQ(walker.outputError(), ENOSPC);
 }
 
-std::string Shell(const std::string& command) {
-  std::string output;
-  FILE* pipe = popen(command.c_str(), "r");
-  if (pipe == nullptr) return output;
-  char buffer[512];
-  while (std::fgets(buffer, sizeof buffer, pipe) != nullptr) output += buffer;
-  pclose(pipe);
-  return output;
-}
-
 TEST_F(ConversionWalkerTest, RoundTripGivesTheStartingImagesOneFrameLate) {
   // Restart markers in the scan must come through unchanged too.
   fixture::ClipSpec spec;
@@ -438,15 +429,15 @@ TEST_F(ConversionWalkerTest, RoundTripGivesTheStartingImagesOneFrameLate) {
     const Bytes b(original.begin() + static_cast<long>(split), original.end());
     EXPECT_EQ(frames[k].payload, Concat({Padded(a, true), Padded(b, false)})) << "frame " << k;
   }
-  if (std::system("command -v ffmpeg >/dev/null 2>&1") != 0) GTEST_SKIP() << "no ffmpeg";
+  if (!fixture::HasProgram("ffmpeg")) GTEST_SKIP() << "no ffmpeg";
   fixture::WriteFile((dir_ / "standard.avi").string(), standard);
   fixture::WriteFile((dir_ / "board.avi").string(), board);
   for (const char* name : {"standard.avi", "board.avi"}) {
     const std::string path = (dir_ / name).string();
-    EXPECT_EQ(Shell("ffmpeg -v error -i '" + path + "' -f null - 2>&1"), "") << name;
-    EXPECT_EQ(Shell("ffprobe -v error -select_streams v -count_packets -show_entries "
-                    "stream=nb_read_packets -of csv=p=0 '" +
-                    path + "'"),
+    EXPECT_EQ(fixture::Shell("ffmpeg -v error -i '" + path + "' -f null - 2>&1"), "") << name;
+    EXPECT_EQ(fixture::Shell("ffprobe -v error -select_streams v -count_packets -show_entries "
+                             "stream=nb_read_packets -of csv=p=0 '" +
+                             path + "'"),
               "4\n")
         << name;
   }
