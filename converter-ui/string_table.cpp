@@ -13,6 +13,9 @@ struct Entry {
 
 // Sorted by identifier.
 constexpr Entry kStrings[] = {
+    {20, "English"},
+    {21, "German"},
+    {22, "French"},
     {101, "Ab&out RUV izadaveve ..."},
     {201, "AVI Files (*.avi)|*.avi|All Files (*.*)|*.*||"},
     {202, "Text Files (*.txt)|*.txt|All Files (*.*)|*.*||"},
@@ -44,6 +47,9 @@ constexpr Entry kStrings[] = {
     {304, "AVI     -> AVI still"},
     {305, "AVI     -> Txt"},
 
+    {1020, "Englisch"},
+    {1021, "Deutsch"},
+    {1022, "Französisch"},
     {1101, "Inf&o über RUV izadaveve..."},
     {1201, "AVI Dateien (*.avi)|*.avi|Alle Dateien (*.*)|*.*||"},
     {1202, "Textdateien (*.txt)|*.txt|Alle Dateien (*.*)|*.*||"},
@@ -75,6 +81,9 @@ constexpr Entry kStrings[] = {
     {1304, "AVI     -> AVI Standbilder"},
     {1305, "AVI     -> Txt"},
 
+    {2020, "Anglais"},
+    {2021, "Allemand"},
+    {2022, "Français"},
     {2101, "Inf&ormations sur clipmill..."},
     {2201, "Des fichiers AVI(*.avi)|*.avi|Tous les fichiers (*.*)|*.*||"},
     {2202, "Des fichiere de texte(*.txt)|*.txt|Tous les fichiers  (*.*)|*.*||"},
@@ -107,7 +116,70 @@ constexpr Entry kStrings[] = {
     {2305, "AVI     -> Txt"},
 };
 
+// Texts of the dialog layouts, by layout (template id + language base) and control.
+struct DialogEntry {
+  int layout;
+  int control;
+  const char* text;
+};
+
+constexpr DialogEntry kDialogTexts[] = {
+    // Main dialog, 102 / 1102 / 2102.
+    {102, kCaption, "Kovo RUV izadaveve"},
+    {102, kInputGroup, "Input File"},
+    {102, 1002, "Browse ..."},
+    {102, 1004, "&more ..."},
+    {102, kOutputGroup, "Output File"},
+    {102, 1008, "use input file"},
+    {102, 1005, "Browse ..."},
+    {102, 1000, "&Start"},
+    {1102, kCaption, "Kovo RUV izadaveve"},
+    {1102, kInputGroup, "Eingabe Datei"},
+    {1102, 1002, "Durchsuchen..."},
+    {1102, 1004, "&mehr ..."},
+    {1102, kOutputGroup, "Ausgabe Datei"},
+    {1102, 1008, "Eingabe Datei benutzen"},
+    {1102, 1005, "Durchsuchen..."},
+    {1102, 1000, "&Start"},
+    {2102, kCaption, "Kovo RUV izadaveve"},
+    {2102, kInputGroup, "Fichier d'entrée"},
+    {2102, 1002, "Parcourir..."},
+    {2102, 1004, "En&core..."},
+    {2102, kOutputGroup, "Fichier sortie"},
+    {2102, 1008, "Utilisier le fichier d'entrée"},
+    {2102, 1005, "Parcourir..."},
+    {2102, 1000, "&Démarrage"},
+    // About dialog, 100 / 1100 / 2100.
+    {100, kCaption, "About RUV izadaveve"},
+    {100, kAboutName, "Kovo RUV izadaveve"},
+    {100, kAboutFor, "for KovoVIDEO Editing Products"},
+    {100, kAboutVersion, "Win32 Version 4.0.0"},
+    {100, 1, "OK"},
+    {1100, kCaption, "Zu Ihrer Information"},
+    {1100, kAboutName, "Kovo RUV izadaveve"},
+    {1100, kAboutFor, "für KovoVIDEO Editing Produkte"},
+    {1100, kAboutVersion, "Win32 Version 4.0.0"},
+    {1100, 1, "OK"},
+    {2100, kCaption, "pour votre information"},
+    {2100, kAboutName, "Kovo RUV izadaveve"},
+    {2100, kAboutFor, "pour des produits KovoVIDEO Editing"},
+    {2100, kAboutVersion, "Win32 Version 4.0.0"},
+    {2100, 1, "OK"},
+    // Information dialog, 129 (English only).
+    {129, kCaption, "AVI-File Information"},
+    {129, kParameterGroup, "Parameter"},
+    {129, 1023, "Video"},
+    {129, 1022, "Audio"},
+};
+
 }  // namespace
+
+const char* DialogText(int layout, int control) {
+  for (const DialogEntry& entry : kDialogTexts) {
+    if (entry.layout == layout && entry.control == control) return entry.text;
+  }
+  return "";
+}
 
 const char* LoadString(int id) {
   const auto* end = std::end(kStrings);

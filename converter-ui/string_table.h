@@ -13,6 +13,7 @@ constexpr int kFrenchBase = 2000;
 
 // Identifiers of the texts (English; add the base for the others).
 enum StringId : int {
+  kLanguageNames = 20,  // 20 English, 21 German, 22 French
   kAboutMenuText = 101,
   kAviFilter = 201,
   kTextFilter = 202,
@@ -43,5 +44,21 @@ enum StringId : int {
 // The text of `id` (identifier + language base), or none when there is no
 // such text. UTF-8.
 const char* LoadString(int id);
+
+// Dialog layouts ("templates"): the main dialog 102, the About dialog 100
+// (each + language base) and the information dialog 129 (English only).
+constexpr int kMainLayout = 102;
+constexpr int kAboutLayout = 100;
+constexpr int kInfoLayout = 129;
+// Pseudo control ids for texts that belong to no numbered control.
+constexpr int kCaption = -1;
+constexpr int kInputGroup = -2;
+constexpr int kOutputGroup = -3;
+constexpr int kAboutName = -4;
+constexpr int kAboutFor = -5;
+constexpr int kAboutVersion = -6;
+constexpr int kParameterGroup = -7;
+// The text of `control` in dialog layout `layout` (identifier + base), or "".
+const char* DialogText(int layout, int control);
 
 }  // namespace ui

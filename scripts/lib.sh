@@ -19,7 +19,7 @@ ensure_packages() {
   fi
 }
 
-BUILD_PACKAGES=(cmake ninja-build g++ libgtest-dev libjpeg62-turbo-dev libsqlite3-dev)
+BUILD_PACKAGES=(cmake ninja-build g++ libgtest-dev libjpeg62-turbo-dev libsqlite3-dev qt6-base-dev)
 TEST_PACKAGES=(ffmpeg clang libclang-rt-14-dev)
 BENCH_PACKAGES=(hyperfine time ffmpeg)
 
