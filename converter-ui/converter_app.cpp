@@ -65,7 +65,7 @@ class InputGate : public QObject {
 
 class BarProgress : public riff::WalkProgress {
  public:
-  BarProgress(QProgressBar* bar, InputGate* gate) : bar_(bar), gate_(gate) { clock_.start(); }
+  BarProgress(QProgressBar* bar, InputGate* gate) : bar_(bar), gate_(gate) {}
   void SetRange(uint32_t maximum) override {
     if (bar_ != nullptr) bar_->setRange(0, static_cast<int>(maximum));
   }
@@ -73,9 +73,11 @@ class BarProgress : public riff::WalkProgress {
     if (bar_ != nullptr) bar_->setValue(static_cast<int>(position));
   }
   bool TakeKeyUp(int* key) override {
-    if (clock_.elapsed() >= kRepaintMs) {
+    // Events are handled at the first chunk and then every few milliseconds:
+    // often enough to repaint, seldom enough not to slow the walk.
+    if (!clock_.isValid() || clock_.elapsed() >= kRepaintMs) {
       QCoreApplication::processEvents(QEventLoop::AllEvents);
-      clock_.restart();
+      clock_.start();
     }
     if (!gate_->TakeEscape()) return false;
     *key = riff::kVkEscape;
