@@ -25,3 +25,13 @@ standard="$ROOT/out/sample-standard.avi"
 echo
 echo "Converted to the standard flavour: $standard"
 "$ROOT/build-release/cli/clipmill-cli" info "$standard"
+
+desktop="$ROOT/build-release/converter-ui/clipmill"
+echo
+if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
+  echo "Opening the desktop converter on the sample clip: $desktop $sample"
+  "$desktop" "$sample" >/dev/null 2>&1 &
+else
+  echo "No display here. On a desktop, open the converter with:"
+  echo "  $desktop $sample"
+fi
