@@ -115,6 +115,10 @@ MainDialog::MainDialog(ConverterApp* app) : app_(app) {
   connect(startButton_, &QPushButton::clicked, this, &MainDialog::StartConversion);
 }
 
+MainDialog::~MainDialog() {
+  for (QObject* child : findChildren<QObject*>()) child->disconnect(this);
+}
+
 void MainDialog::BuildControls() {
   auto* layout = new QVBoxLayout(this);
   inputGroup_ = new QGroupBox(this);

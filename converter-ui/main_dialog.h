@@ -32,6 +32,9 @@ class MainDialog : public QDialog {
   static constexpr int kRestartResult = 4;
 
   explicit MainDialog(ConverterApp* app);
+  // Disconnects the controls first: a field losing the focus while the
+  // children are destroyed must not call back into a half-destroyed dialog.
+  ~MainDialog() override;
 
   // Loads every text of layout 102 + the current language base.
   void LoadTexts();
