@@ -164,7 +164,18 @@ TEST_F(KovoregTest, AWriterKilledMidwayLeavesTheStoreWhole) {
     execl(KOVOREG, KOVOREG, "import", (dir_ / "big.reg").c_str(), static_cast<char*>(nullptr));
     _exit(127);
   }
-  usleep(400 * 1000);
+  // Kill it once its writes have begun, in the middle of the file.
+  for (int waited = 0; waited < 200; ++waited) {
+    platform::HKEY busy = nullptr;
+    uint32_t size = 0;
+    const bool started = platform::RegOpenKeyA(platform::HKEY_CURRENT_USER, "Software\\Busy",
+                                               &busy) == platform::ERROR_SUCCESS &&
+                         platform::RegQueryValueExA(busy, "v5", nullptr, nullptr, nullptr, &size) ==
+                             platform::ERROR_SUCCESS;
+    if (busy != nullptr) platform::RegCloseKey(busy);
+    if (started) break;
+    usleep(50 * 1000);
+  }
   kill(writer, SIGKILL);
   int status = 0;
   waitpid(writer, &status, 0);
