@@ -18,19 +18,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string ReadText(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream content;
-  content << in.rdbuf();
-  return content.str();
-}
-
-std::string ShellQuoted(const std::string& text) {
-  std::string quoted = "'";
-  for (char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return quoted + "'";
-}
-
 struct Outcome {
   int exitCode;
   std::string out;
@@ -48,11 +35,13 @@ class CliTest : public testing::Test {
 
   // Runs clipmill-cli with `args` in the test's folder.
   Outcome Run(const std::vector<std::string>& args) {
-    std::string command = "cd " + ShellQuoted(dir_.string()) + " && " + ShellQuoted(CLIPMILL_CLI);
-    for (const std::string& arg : args) command += " " + ShellQuoted(arg);
+    std::string command =
+        "cd " + fixture::ShellQuoted(dir_.string()) + " && " + fixture::ShellQuoted(CLIPMILL_CLI);
+    for (const std::string& arg : args) command += " " + fixture::ShellQuoted(arg);
     command += " </dev/null >stdout.txt 2>stderr.txt";
     const int status = std::system(command.c_str());
-    return {WEXITSTATUS(status), ReadText(dir_ / "stdout.txt"), ReadText(dir_ / "stderr.txt")};
+    return {WEXITSTATUS(status), fixture::ReadText((dir_ / "stdout.txt").string()),
+            fixture::ReadText((dir_ / "stderr.txt").string())};
   }
 
   fs::path dir_;
@@ -63,7 +52,7 @@ TEST_F(CliTest, MapWritesTheMapWithTheNameAsGiven) {
                      fixture::Serialize(fixture::MotionJpegClip({})));
   const Outcome outcome = Run({"map", "my clip.avi", "map.txt"});
   EXPECT_EQ(outcome.exitCode, 0) << outcome.err;
-  const std::string map = ReadText(dir_ / "map.txt");
+  const std::string map = fixture::ReadText((dir_ / "map.txt").string());
   EXPECT_EQ(map.rfind("---------Map of AVI-File 'my clip.avi'---------\r\n", 0), 0u);
   EXPECT_NE(map.find("Frame[3]\r\n"), std::string::npos);
   EXPECT_NE(map.find("JIFMK_APP0  L(0x000e) AVI1 0x02 0x00"), std::string::npos);
@@ -117,7 +106,7 @@ TEST_F(CliTest, TruncatedInputIsMappedAsFarAsItGoesWithAWarning) {
   const Outcome outcome = Run({"map", "cut.avi", "map.txt"});
   EXPECT_EQ(outcome.exitCode, 0);
   EXPECT_NE(outcome.err.find("'cut.avi' ends early"), std::string::npos) << outcome.err;
-  EXPECT_TRUE(ReadText(dir_ / "map.txt").ends_with("End of File\r\n"));
+  EXPECT_TRUE(fixture::ReadText((dir_ / "map.txt").string()).ends_with("End of File\r\n"));
 }
 
 fixture::Bytes Clip(const std::string& comment, const std::string& handler = "MJPG") {
@@ -165,7 +154,8 @@ TEST_F(CliTest, EveryModeWritesWhatAnOutsideDecoderAccepts) {
   // Mode 5 writes the map that 'map' writes.
   EXPECT_EQ(Run({"convert", "5", "board.avi", "five.txt"}).exitCode, 0);
   EXPECT_EQ(Run({"map", "board.avi", "map.txt"}).exitCode, 0);
-  EXPECT_EQ(ReadText(dir_ / "five.txt"), ReadText(dir_ / "map.txt"));
+  EXPECT_EQ(fixture::ReadText((dir_ / "five.txt").string()),
+            fixture::ReadText((dir_ / "map.txt").string()));
   EXPECT_FALSE(TemporaryFilesLeft(dir_));
 }
 

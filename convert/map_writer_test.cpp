@@ -12,6 +12,7 @@
 #include "fixture/avi_headers.h"
 #include "fixture/clip.h"
 #include "fixture/riff_builder.h"
+#include "fixture/shell.h"
 #include "platform/memory_storage.h"
 
 namespace convert {
@@ -23,13 +24,6 @@ using fixture::List;
 using fixture::Riff;
 using testing::HasSubstr;
 using testing::Not;
-
-std::string ReadText(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream content;
-  content << in.rdbuf();
-  return content.str();
-}
 
 std::string WithoutCarriageReturns(std::string text) {
   std::erase(text, '\r');
@@ -58,7 +52,7 @@ class MapWriterTest : public testing::Test {
     const int walked = map.Walk(file);
     if (result != nullptr) *result = walked;
     cancelled_ = map.cancelled();
-    const std::string text = ReadText(output);
+    const std::string text = fixture::ReadText(output);
     EXPECT_EQ(text.find('\n'), text.find("\r\n") + 1) << "lines must end in CR LF";
     return WithoutCarriageReturns(text);
   }
@@ -103,14 +97,14 @@ TEST_F(MapWriterTest, ExampleMapComesOutByteForByte) {
   std::filesystem::current_path(previous);
 
   const std::string expected =
-      ReadText(std::string(CLIPMILL_SOURCE_DIR) + "/convert/testdata/example_map.txt");
+      fixture::ReadText(std::string(CLIPMILL_SOURCE_DIR) + "/convert/testdata/example_map.txt");
   ASSERT_FALSE(expected.empty());
   std::string crlf;
   for (char c : expected) {
     if (c == '\n') crlf += '\r';
     crlf += c;
   }
-  EXPECT_EQ(ReadText((dir_ / "map.txt").string()), crlf);
+  EXPECT_EQ(fixture::ReadText((dir_ / "map.txt").string()), crlf);
 }
 
 Bytes StreamHeaderOf(const char* type, const char* handler) {

@@ -11,24 +11,12 @@
 #include <string>
 #include <vector>
 
+#include "fixture/shell.h"
 #include "platform/registry.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string ReadText(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream content;
-  content << in.rdbuf();
-  return content.str();
-}
-
-std::string Quoted(const std::string& text) {
-  std::string quoted = "'";
-  for (char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return quoted + "'";
-}
 
 // Runs kovoreg against stores in the test's own folder.
 class KovoregTest : public testing::Test {
@@ -44,16 +32,17 @@ class KovoregTest : public testing::Test {
   }
 
   std::string Command(const std::vector<std::string>& args) const {
-    std::string command = "cd " + Quoted(dir_.string()) + " && " + Quoted(KOVOREG);
-    for (const std::string& arg : args) command += " " + Quoted(arg);
+    std::string command =
+        "cd " + fixture::ShellQuoted(dir_.string()) + " && " + fixture::ShellQuoted(KOVOREG);
+    for (const std::string& arg : args) command += " " + fixture::ShellQuoted(arg);
     return command;
   }
 
   // Exit code; stdout and stderr in out_ and err_.
   int Run(const std::vector<std::string>& args) {
     const int status = std::system((Command(args) + " >out.txt 2>err.txt").c_str());
-    out_ = ReadText(dir_ / "out.txt");
-    err_ = ReadText(dir_ / "err.txt");
+    out_ = fixture::ReadText((dir_ / "out.txt").string());
+    err_ = fixture::ReadText((dir_ / "err.txt").string());
     return WEXITSTATUS(status);
   }
 
@@ -77,7 +66,7 @@ TEST_F(KovoregTest, AddQueryExportDeleteImport) {
             "    LastDirectory    REG_SZ    C:\\clips \"new\"\n"
             "    (Default)    REG_BINARY    00FF10\n");
   EXPECT_EQ(Run({"export", "HKCU\\Software\\Kovo Computer Products", "saved.reg"}), 0) << err_;
-  EXPECT_EQ(ReadText(dir_ / "saved.reg"),
+  EXPECT_EQ(fixture::ReadText((dir_ / "saved.reg").string()),
             "Windows Registry Editor Version 5.00\r\n\r\n"
             "[HKEY_CURRENT_USER\\Software\\Kovo Computer Products]\r\n\r\n"
             "[HKEY_CURRENT_USER\\Software\\Kovo Computer Products\\RUV Izadaveve]\r\n"
