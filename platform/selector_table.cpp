@@ -78,9 +78,15 @@ SelectorTable& Table() {
 
 }  // namespace
 
-uint16_t AllocSelectorFor(const void* base, uint32_t limit) { return Table().Allocate(base, limit); }
-bool FreeSelectorFor(uint16_t selector) { return Table().Free(selector); }
-uint32_t SelectorsInUse() { return Table().InUse(); }
+uint16_t AllocSelectorFor(const void* base, uint32_t limit) {
+  return Table().Allocate(base, limit);
+}
+bool FreeSelectorFor(uint16_t selector) {
+  return Table().Free(selector);
+}
+uint32_t SelectorsInUse() {
+  return Table().InUse();
+}
 void* MapSL(SEGPTR segmented) {
   if (segmented == 0) return nullptr;
   return Table().Resolve(segmented);
