@@ -30,6 +30,20 @@ class InputGate : public QObject {
  public:
   InputGate() { qApp->installEventFilter(this); }
   ~InputGate() override { qApp->removeEventFilter(this); }
+  // While the gate is open (a question or an error box of the job is up),
+  // input passes, so the box can be answered.
+  class Opening {
+   public:
+    explicit Opening(InputGate* gate) : gate_(gate), wasOpen_(gate->open_) { gate_->open_ = true; }
+    ~Opening() { gate_->open_ = wasOpen_; }
+    Opening(const Opening&) = delete;
+    Opening& operator=(const Opening&) = delete;
+
+   private:
+    InputGate* gate_;
+    bool wasOpen_;
+  };
+
   bool TakeEscape() {
     const bool released = escapeReleased_;
     escapeReleased_ = false;
@@ -38,6 +52,7 @@ class InputGate : public QObject {
 
  protected:
   bool eventFilter(QObject* /*watched*/, QEvent* event) override {
+    if (open_) return false;
     switch (event->type()) {
       case QEvent::KeyRelease: {
         auto* key = static_cast<QKeyEvent*>(event);
@@ -61,6 +76,7 @@ class InputGate : public QObject {
 
  private:
   bool escapeReleased_ = false;
+  bool open_ = false;
 };
 
 class BarProgress : public riff::WalkProgress {
@@ -92,14 +108,17 @@ class BarProgress : public riff::WalkProgress {
 
 class DialogHost : public convert::JobHost {
  public:
-  DialogHost(QWidget* owner, QString title) : owner_(owner), title_(std::move(title)) {}
+  DialogHost(QWidget* owner, QString title, InputGate* gate)
+      : owner_(owner), title_(std::move(title)), gate_(gate) {}
   const char* LoadString(int id) override {
     return ui::LoadString(id + LanguageSetting::Current().languageBase());
   }
   void ShowError(const std::string& text) override {
+    InputGate::Opening open(gate_);
     QMessageBox::critical(owner_, title_, QString::fromStdString(text));
   }
   bool AskYesNo(const std::string& text) override {
+    InputGate::Opening open(gate_);
     return QMessageBox::critical(owner_, title_, QString::fromStdString(text),
                                  QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
   }
@@ -114,6 +133,7 @@ class DialogHost : public convert::JobHost {
  private:
   QWidget* owner_;
   QString title_;
+  InputGate* gate_;
 };
 
 }  // namespace
@@ -130,14 +150,12 @@ QString ConverterApp::title() const {
 
 int ConverterApp::RunApplication() {
   MainDialog dialog(this);
-  mainWindow_ = &dialog;
   int result = 0;
   for (;;) {
     result = dialog.exec();
     if (result != kRestart) break;
     dialog.LoadTexts();
   }
-  mainWindow_ = nullptr;
   return result;
 }
 
@@ -145,7 +163,9 @@ QString ConverterApp::HelpFileName() const {
   const char* stem = "ClmlEng";
   if (LanguageSetting::Current().languageCode() == 7) stem = "ClmlGer";
   if (LanguageSetting::Current().languageCode() == 12) stem = "ClmlFre";
-  return QCoreApplication::applicationDirPath() + "/" + stem + ".hlp";
+  const QString folder =
+      helpFolder_.isEmpty() ? QCoreApplication::applicationDirPath() : helpFolder_;
+  return folder + "/" + stem + ".hlp";
 }
 
 void ConverterApp::ShowHelp() {
@@ -177,13 +197,14 @@ int ConverterApp::Execute(const std::string& input, const std::string& output, i
                           QProgressBar* progress, bool* cancelled) {
   InputGate gate;
   BarProgress bar(progress, &gate);
-  DialogHost host(mainWindow_, title());
+  DialogHost host(mainWindow_, title(), &gate);
   convert::ConversionJob job(&host, &bar);
   const int result = job.Execute(input, output, mode);
   *cancelled = job.outcome() == convert::JobOutcome::kCancelled;
   if (job.outcome() == convert::JobOutcome::kFailed) {
     host.ShowError(job.failureText());
   } else if (job.outcome() == convert::JobOutcome::kInputEndedEarly) {
+    InputGate::Opening open(&gate);
     QMessageBox::warning(
         mainWindow_, title(),
         QStringLiteral("The file:\n%1\nends early; the output holds what was there.")

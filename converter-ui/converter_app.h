@@ -40,6 +40,11 @@ class ConverterApp : public QObject {
               bool* cancelled);
 
   MainDialog* mainWindow() const { return mainWindow_; }
+  // The main dialog registers itself here for its lifetime: it owns the help
+  // viewer and the message boxes of conversions.
+  void SetMainWindow(MainDialog* window) { mainWindow_ = window; }
+  // The folder of the help files; the program's own folder unless set.
+  void SetHelpFolder(const QString& folder) { helpFolder_ = folder; }
   const QStringList& arguments() const { return arguments_; }
   // The program file's name without its extension.
   QString title() const;
@@ -49,6 +54,7 @@ class ConverterApp : public QObject {
  private:
   QStringList arguments_;
   MainDialog* mainWindow_ = nullptr;
+  QString helpFolder_;
   QPointer<QTextBrowser> helpViewer_;
 };
 

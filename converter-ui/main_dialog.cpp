@@ -13,6 +13,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPainter>
@@ -99,6 +100,7 @@ QPixmap ProgramIcon(int size) {
 }
 
 MainDialog::MainDialog(ConverterApp* app) : app_(app) {
+  app_->SetMainWindow(this);
   BuildControls();
   LoadTexts();
   setAcceptDrops(true);
@@ -116,6 +118,7 @@ MainDialog::MainDialog(ConverterApp* app) : app_(app) {
 }
 
 MainDialog::~MainDialog() {
+  if (app_->mainWindow() == this) app_->SetMainWindow(nullptr);
   for (QObject* child : findChildren<QObject*>()) child->disconnect(this);
 }
 
@@ -316,6 +319,18 @@ void MainDialog::BrowseOutput() {
 void MainDialog::ShowFileInfo() {
   InfoDialog info(inputName_, this);
   info.Run();
+}
+
+std::unique_ptr<QMenu> MainDialog::BuildWindowMenu() {
+  auto menu = std::make_unique<QMenu>(this);
+  const QString entry = String(kAboutMenuText);
+  if (!entry.isEmpty()) menu->addAction(entry, this, &MainDialog::ShowAbout);
+  return menu;
+}
+
+void MainDialog::contextMenuEvent(QContextMenuEvent* event) {
+  std::unique_ptr<QMenu> menu = BuildWindowMenu();
+  if (!menu->isEmpty()) menu->exec(event->globalPos());
 }
 
 void MainDialog::ShowAbout() {

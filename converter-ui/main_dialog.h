@@ -10,6 +10,7 @@
 #pragma once
 
 #include <QDialog>
+#include <memory>
 #include <string>
 
 class QCheckBox;
@@ -17,6 +18,7 @@ class QComboBox;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
+class QMenu;
 class QProgressBar;
 class QPushButton;
 
@@ -49,6 +51,10 @@ class MainDialog : public QDialog {
   void BrowseOutput();
   void ShowFileInfo();
   void ShowAbout();
+  // The window's own menu: the About entry (text 101 + base) when that text
+  // is not empty. The desktops this runs on give a program no place in the
+  // title bar's menu, so the menu opens on a right click in the window.
+  std::unique_ptr<QMenu> BuildWindowMenu();
   void FilesDropped(const QStringList& names);
   Q_INVOKABLE void Restart();
 
@@ -72,6 +78,7 @@ class MainDialog : public QDialog {
  protected:
   void showEvent(QShowEvent* event) override;
   void done(int result) override;
+  void contextMenuEvent(QContextMenuEvent* event) override;
   void dragEnterEvent(QDragEnterEvent* event) override;
   void dropEvent(QDropEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
