@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -162,7 +163,23 @@ class ConverterUiTest : public QObject {
     ConverterApp app({});
     MainDialog dialog(&app);
     dialog.show();
-    dialog.FilesDropped({wave_, board_, broken_});
+    // Drops as the desktop delivers them: one file, then three at once.
+    const auto drop = [&](const QStringList& files) {
+      QMimeData data;
+      QList<QUrl> urls;
+      for (const QString& file : files) urls << QUrl::fromLocalFile(file);
+      data.setUrls(urls);
+      const QPoint at(20, 20);
+      QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+      QCoreApplication::sendEvent(&dialog, &enter);
+      QVERIFY(enter.isAccepted());
+      QDropEvent dropped(QPointF(at), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+      QCoreApplication::sendEvent(&dialog, &dropped);
+    };
+    drop({board_});
+    QCOMPARE(dialog.inputEdit()->text(), board_);
+    QVERIFY(dialog.summaryLine(0)->text().contains("(320x480)"));
+    drop({wave_, board_, broken_});
     QCOMPARE(dialog.inputEdit()->text(), wave_);
     QCOMPARE(QString::fromStdString(dialog.inputName()), wave_);
   }
@@ -339,9 +356,11 @@ class ConverterUiTest : public QObject {
     const struct {
       int code;
       QString entry;
-    } languages[] = {{9, "Ab&out RUV izadaveve ..."},
-                     {7, "Inf&o über RUV izadaveve..."},
-                     {12, "Inf&ormations sur clipmill..."}};
+      QStringList names;  // of the About dialog's language list
+      int index;          // the current language in that list
+    } languages[] = {{9, "Ab&out RUV izadaveve ...", {"English", "German", "French"}, 0},
+                     {7, "Inf&o über RUV izadaveve...", {"Englisch", "Deutsch", "Französisch"}, 1},
+                     {12, "Inf&ormations sur clipmill...", {"Anglais", "Allemand", "Français"}, 2}};
     for (const auto& language : languages) {
       LanguageSetting::Current().SelectCode(static_cast<uint16_t>(language.code));
       std::unique_ptr<QMenu> menu = dialog.BuildWindowMenu();
@@ -350,7 +369,12 @@ class ConverterUiTest : public QObject {
       bool aboutOpened = false;
       WhenModalOpens<ui::AboutDialog>([&](ui::AboutDialog* about) {
         aboutOpened = true;
+        QStringList names;
+        for (int i = 0; i < about->languageList()->count(); ++i)
+          names << about->languageList()->itemText(i);
         about->reject();
+        QCOMPARE(names, language.names);
+        QCOMPARE(about->languageList()->currentIndex(), language.index);
       });
       menu->actions().first()->trigger();
       QVERIFY(aboutOpened);
