@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Builds clipmill and maps a sample clip that the project generates itself.
+# Builds the suite, maps and converts a sample clip that the project generates
+# itself, probes the component server and draws an overlay through the bridge.
 set -euo pipefail
 source "$(dirname "$0")/lib.sh"
 
@@ -25,6 +26,20 @@ standard="$ROOT/out/sample-standard.avi"
 echo
 echo "Converted to the standard flavour: $standard"
 "$ROOT/build-release/cli/clipmill-cli" info "$standard"
+
+# The component server, registered in a store of the demo's own, opening a
+# board through the simulated partner library.
+export KOVO_MACHINE_DIR="$ROOT/out/machine" KOVO_WINDOWS_DIR="$ROOT/out/windows"
+mkdir -p "$KOVO_WINDOWS_DIR"
+printf '[Drivers]\r\nVIDC.MJPG=vesk2.drv\r\n' > "$KOVO_WINDOWS_DIR/SYSTEM.INI"
+echo
+"$ROOT/build-release/kovocom/kovocom-probe" --register
+"$ROOT/build-release/kovocom/kovocom-probe" "QX63 board"
+
+# The overlay bridge, driven as the capture driver drives it, onto the
+# software screen.
+echo
+"$ROOT/build-release/veskdd/veskdd-demo" "$ROOT/out/overlay.png"
 
 desktop="$ROOT/build-release/converter-ui/clipmill"
 echo
