@@ -3,12 +3,12 @@
 #include <dlfcn.h>
 
 #include <atomic>
-#include <cstring>
 #include <functional>
 #include <thread>
 #include <vector>
 
 #include "kovocom/server_fixture.h"
+#include "platform/module.h"
 #include "platform/selector_table.h"
 
 namespace kovocom {
@@ -62,9 +62,7 @@ TEST_F(ComponentFactoryTest, OtherClassesAreNotAvailableAndTheOutPointerIsLeftAl
   GetFactory(IID_IClassFactory, &result)->Release();  // loads the server
   void* handle = dlopen(KOVOCOM_LIBRARY, RTLD_NOW | RTLD_NOLOAD);
   ASSERT_NE(handle, nullptr);
-  void* address = dlsym(handle, "DllGetClassObject");
-  DllGetClassObjectProc getClassObject = nullptr;
-  std::memcpy(&getClassObject, &address, sizeof address);
+  auto getClassObject = GetProcAddressAs<DllGetClassObjectProc>(handle, "DllGetClassObject");
   void* out = &out;
   EXPECT_EQ(getClassObject(kOtherInterface, IID_IClassFactory, &out), CLASS_E_CLASSNOTAVAILABLE);
   EXPECT_EQ(out, &out);

@@ -48,9 +48,7 @@ int Registration(const char* entry, const std::string& server) {
                  LastLoadError().c_str());
     return 1;
   }
-  void* address = GetProcAddress(library, entry);
-  DllRegisterServerProc proc = nullptr;
-  std::memcpy(&proc, &address, sizeof proc);
+  auto proc = GetProcAddressAs<DllRegisterServerProc>(library, entry);
   HRESULT result = proc != nullptr ? proc() : CO_E_ERRORINDLL;
   CoFreeLibrary(library);
   std::printf("%s %s: 0x%08X\n", entry, server.c_str(), static_cast<unsigned>(result));

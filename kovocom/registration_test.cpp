@@ -49,9 +49,7 @@ std::map<std::string, std::string> ClassesRoot() {
 HRESULT RunEntry(const char* entry) {
   HINSTANCE server = CoLoadLibrary(KOVOCOM_LIBRARY);
   if (server == nullptr) return E_UNEXPECTED;
-  void* address = GetProcAddress(server, entry);
-  DllRegisterServerProc proc = nullptr;
-  std::memcpy(&proc, &address, sizeof proc);
+  auto proc = GetProcAddressAs<DllRegisterServerProc>(server, entry);
   HRESULT result = proc();
   CoFreeLibrary(server);
   return result;
@@ -116,18 +114,14 @@ TEST_F(RegistrationTest, LibraryWithoutDllMainRefusesObjectsButRegistersItsOwnPa
   std::memset(image + 36, 0xCC, 64);
   EXPECT_EQ(std::memcmp(block, image, sizeof image), 0);
 
-  void* address = GetProcAddress(server, "DllGetClassObject");
-  DllGetClassObjectProc getClassObject = nullptr;
-  std::memcpy(&getClassObject, &address, sizeof address);
+  auto getClassObject = GetProcAddressAs<DllGetClassObjectProc>(server, "DllGetClassObject");
   void* factory = nullptr;
   EXPECT_EQ(getClassObject(CLSID_KovoComponent, IID_IClassFactory, &factory), E_UNEXPECTED);
   EXPECT_EQ(factory, nullptr);
   EXPECT_EQ(CanUnloadNow(), S_OK);
 
   EXPECT_EQ(RunEntry("DllUnregisterServer"), S_OK);
-  address = GetProcAddress(server, "DllRegisterServer");
-  DllRegisterServerProc registerServer = nullptr;
-  std::memcpy(&registerServer, &address, sizeof address);
+  auto registerServer = GetProcAddressAs<DllRegisterServerProc>(server, "DllRegisterServer");
   EXPECT_EQ(registerServer(), S_OK);
   EXPECT_EQ(ClassesRoot()[std::string(kClassKey) + "\\InprocServer32"],
             std::filesystem::canonical(KOVOCOM_LIBRARY).string());

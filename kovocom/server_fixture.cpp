@@ -22,18 +22,11 @@ platform::HINSTANCE PartnerLibrary() {
   return partnerLibrary;
 }
 
-template <typename T>
-T Lookup(platform::HINSTANCE library, const char* name) {
-  void* address = platform::GetProcAddress(library, name);
-  T result;
-  std::memcpy(&result, &address, sizeof result);
-  return result;
-}
-
 }  // namespace
 
 RecordingPartner& ServerTest::Partner() {
-  auto recorder = Lookup<RecordingPartner* (*)()>(PartnerLibrary(), "KvthunkRecorder");
+  auto recorder =
+      platform::GetProcAddressAs<RecordingPartner* (*)()>(PartnerLibrary(), "KvthunkRecorder");
   return *recorder();
 }
 
@@ -61,7 +54,8 @@ void ServerTest::SetUp() {
 
   platform::HINSTANCE server = platform::CoLoadLibrary(KOVOCOM_LIBRARY);
   ASSERT_NE(server, nullptr) << platform::LastLoadError();
-  auto registerServer = Lookup<platform::DllRegisterServerProc>(server, "DllRegisterServer");
+  auto registerServer =
+      platform::GetProcAddressAs<platform::DllRegisterServerProc>(server, "DllRegisterServer");
   ASSERT_NE(registerServer, nullptr);
   EXPECT_EQ(registerServer(), platform::S_OK);
   EXPECT_TRUE(platform::CoFreeLibrary(server));
@@ -84,7 +78,8 @@ bool ServerTest::ServerLoaded() {
 HRESULT ServerTest::CanUnloadNow() {
   void* handle = dlopen(KOVOCOM_LIBRARY, RTLD_NOW | RTLD_NOLOAD);
   if (handle == nullptr) return platform::S_OK;
-  auto canUnloadNow = Lookup<platform::DllCanUnloadNowProc>(handle, "DllCanUnloadNow");
+  auto canUnloadNow =
+      platform::GetProcAddressAs<platform::DllCanUnloadNowProc>(handle, "DllCanUnloadNow");
   HRESULT result = canUnloadNow();
   dlclose(handle);
   return result;

@@ -12,15 +12,6 @@
 namespace platform {
 namespace {
 
-template <typename Proc>
-Proc Entry(HINSTANCE library, const char* name) {
-  void* address = GetProcAddress(library, name);
-  Proc proc = nullptr;
-  static_assert(sizeof proc == sizeof address);
-  std::memcpy(&proc, &address, sizeof proc);
-  return proc;
-}
-
 // The registered path of the server of `clsid`, or empty.
 std::string InprocServerPath(REFCLSID clsid) {
   char text[39];
@@ -68,7 +59,7 @@ class ServerLibraries {
     HRESULT failure = S_OK;
     HINSTANCE library = LoadLocked(path.c_str(), true, &failure);
     if (library == nullptr) return failure;
-    auto getClassObject = Entry<DllGetClassObjectProc>(library, "DllGetClassObject");
+    auto getClassObject = GetProcAddressAs<DllGetClassObjectProc>(library, "DllGetClassObject");
     if (getClassObject == nullptr) return CO_E_ERRORINDLL;
     return getClassObject(clsid, iid, out);
   }
@@ -78,7 +69,7 @@ class ServerLibraries {
     for (auto it = libraries_.begin(); it != libraries_.end();) {
       auto next = std::next(it);
       if (it->second.heldByRuntime) {
-        auto canUnloadNow = Entry<DllCanUnloadNowProc>(it->first, "DllCanUnloadNow");
+        auto canUnloadNow = GetProcAddressAs<DllCanUnloadNowProc>(it->first, "DllCanUnloadNow");
         if (!onlyUnused || (canUnloadNow != nullptr && canUnloadNow() == S_OK)) {
           it->second.heldByRuntime = false;
           Release(it);
@@ -105,7 +96,7 @@ class ServerLibraries {
       FreeLibrary(library);  // the library keeps the one load it had
       if (byRuntime && it->second.heldByRuntime) return library;
     } else {
-      auto main = Entry<DllMainProc>(library, "DllMain");
+      auto main = GetProcAddressAs<DllMainProc>(library, "DllMain");
       if (main != nullptr && main(library, DLL_PROCESS_ATTACH, nullptr) == FALSE) {
         // As the system loader does: a refused attach is followed by a
         // detach, so the library can undo what it had done before refusing.
@@ -126,7 +117,7 @@ class ServerLibraries {
     if (--it->second.loads > 0) return;
     HINSTANCE library = it->first;
     libraries_.erase(it);
-    if (auto main = Entry<DllMainProc>(library, "DllMain"))
+    if (auto main = GetProcAddressAs<DllMainProc>(library, "DllMain"))
       main(library, DLL_PROCESS_DETACH, nullptr);
     FreeLibrary(library);
   }

@@ -12,6 +12,7 @@
 // with FreeLibrary; loads are counted, as the loader counts them.
 #pragma once
 
+#include <cstring>
 #include <string>
 
 #include "platform/win_types.h"
@@ -26,6 +27,15 @@ std::string SharedLibraryName(const char* moduleName);
 HINSTANCE LoadLibraryA(const char* moduleName, const void* caller = nullptr);
 // The address of the exported symbol `name`, or null.
 void* GetProcAddress(HINSTANCE module, const char* name);
+// The exported function `name` as a pointer of type `Function`, or null.
+template <typename Function>
+Function GetProcAddressAs(HINSTANCE module, const char* name) {
+  void* address = GetProcAddress(module, name);
+  Function function = nullptr;
+  static_assert(sizeof function == sizeof address);
+  std::memcpy(&function, &address, sizeof function);
+  return function;
+}
 // Gives back one load; false for a null handle.
 bool FreeLibrary(HINSTANCE module);
 // The full path of the loaded module (empty when unknown).

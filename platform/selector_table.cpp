@@ -52,6 +52,13 @@ class SelectorTable {
     return const_cast<char*>(static_cast<const char*>(segment->base)) + offset;
   }
 
+  bool Covers(SEGPTR segmented, uint32_t size) {
+    uint32_t offset = segmented & 0xFFFF;
+    std::lock_guard<std::mutex> lock(mutex_);
+    Segment* segment = Find(static_cast<uint16_t>(segmented >> 16));
+    return segment != nullptr && offset <= segment->limit && size - 1 <= segment->limit - offset;
+  }
+
   uint32_t InUse() {
     std::lock_guard<std::mutex> lock(mutex_);
     return inUse_;
@@ -90,6 +97,10 @@ uint32_t SelectorsInUse() {
 void* MapSL(SEGPTR segmented) {
   if (segmented == 0) return nullptr;
   return Table().Resolve(segmented);
+}
+
+bool SegmentCovers(SEGPTR segmented, uint32_t size) {
+  return size == 0 || Table().Covers(segmented, size);
 }
 
 SEGPTR MapLS(const void* flat) {

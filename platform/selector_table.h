@@ -31,6 +31,10 @@ uint32_t SelectorsInUse();
 // segment's limit.
 void* MapSL(SEGPTR segmented);
 
+// True when the segment of `segmented` covers `size` bytes from its offset,
+// so that a call may read or write that many there (always for size 0).
+bool SegmentCovers(SEGPTR segmented, uint32_t size);
+
 // A new 16:16 pointer for the flat pointer `flat` (null gives 0), covering
 // 64 KiB from it; 0 when the table is full. Release it with UnMapLS.
 SEGPTR MapLS(const void* flat);

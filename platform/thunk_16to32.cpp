@@ -95,11 +95,7 @@ void Disconnect(ThunkData32SL* library) {
 }
 
 DllMainProc DllMainOf(HINSTANCE library) {
-  void* symbol = GetProcAddress(library, "DllMain");
-  DllMainProc proc = nullptr;
-  static_assert(sizeof proc == sizeof symbol);
-  std::memcpy(&proc, &symbol, sizeof proc);
-  return proc;
+  return GetProcAddressAs<DllMainProc>(library, "DllMain");
 }
 
 }  // namespace
@@ -190,12 +186,6 @@ uint32_t SegmentsFixed() {
   uint32_t total = 0;
   for (const auto& [selector, count] : fixed) total += count;
   return total;
-}
-
-bool SegmentCovers(SEGPTR segmented, DWORD size) {
-  if (size == 0) return true;
-  if ((segmented & 0xFFFF) + size - 1 > 0xFFFF) return false;
-  return MapSL(segmented + size - 1) != nullptr;
 }
 
 namespace thunk_link {

@@ -82,8 +82,4 @@ void UnMapSLFixArray(WORD count, const SEGPTR* segmented);
 // Pointers fixed and not given back (for tests).
 uint32_t SegmentsFixed();
 
-// True when the segment of `segmented` covers `size` bytes from its offset,
-// so that an entry may read or write that many.
-bool SegmentCovers(SEGPTR segmented, DWORD size);
-
 }  // namespace platform
